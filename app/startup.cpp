@@ -1,0 +1,233 @@
+#include "app/startup.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/commands.h"
+#include "app/event_log.h"
+#include "app/main_window.h"
+#include "app/window_geometry.h"
+
+AppState g_app;
+
+int Scaled(int px) { return ScalePx(px, g_app.dpi); }
+
+namespace {
+
+HFONT MakeFont(int px, int weight) {
+  return CreateFontW(-Scaled(px), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
+}
+
+struct WindowClass {
+  const wchar_t* name;
+  WNDPROC proc;
+  bool programIcon;
+};
+
+// Every window class of the program. Classes join this table as their
+// windows are built.
+const WindowClass kWindowClasses[] = {
+    {L"FolivexMain", MainWndProc, true},
+};
+
+bool RegisterWindowClasses() {
+  for (const WindowClass& c : kWindowClasses) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = 0;
+    wc.lpfnWndProc = c.proc;
+    wc.hInstance = g_app.instance;
+    wc.hIcon = c.programIcon ? g_app.programIcon : nullptr;
+    wc.hIconSm = c.programIcon ? g_app.programIcon : nullptr;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = c.name;
+    if (!RegisterClassExW(&wc)) return false;
+  }
+  return true;
+}
+
+bool IsKeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+void RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && root != g_app.mainWindow && IsDialogMessageW(root, &msg)) continue;
+    if (msg.message == WM_KEYDOWN) {
+      HWND focus = GetFocus();
+      WPARAM key = msg.wParam;
+      bool editKey = key == 'A' || key == 'C' || key == 'V' || key == 'X' || key == 'Z';
+      bool plainDispatch =
+          (g_app.findBox && focus == g_app.findBox && IsKeyDown(VK_CONTROL) && editKey) ||
+          (key == VK_DELETE && focus != g_app.pageView && focus != g_app.mainWindow);
+      if (plainDispatch) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        continue;
+      }
+    }
+    if (g_app.mainWindow && g_app.accelerators &&
+        TranslateAcceleratorW(g_app.mainWindow, g_app.accelerators, &msg))
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+std::wstring ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    if (n == 0) return std::wstring();
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    // Cut to fit: try again with room to spare, up to the longest path Windows has.
+    if (path.size() >= 32768) return std::wstring();
+    path.resize(path.size() * 2);
+  }
+}
+
+std::vector<ACCEL> AcceleratorEntries() {
+  const BYTE c = FVIRTKEY | FCONTROL, cs = FVIRTKEY | FCONTROL | FSHIFT, a = FVIRTKEY | FALT, v = FVIRTKEY;
+  return {
+      {c, 'O', CMD_OPEN},
+      {c, 'P', CMD_PRINT},
+      {c, 'W', CMD_CLOSE},
+      {c, 'G', CMD_GOTO_PAGE},
+      {c, VK_OEM_PLUS, CMD_ZOOM_IN},
+      {cs, VK_OEM_PLUS, CMD_ZOOM_IN},
+      {c, VK_ADD, CMD_ZOOM_IN},
+      {c, VK_OEM_MINUS, CMD_ZOOM_OUT},
+      {c, VK_SUBTRACT, CMD_ZOOM_OUT},
+      {c, '0', CMD_FIT_PAGE},
+      {c, VK_NUMPAD0, CMD_FIT_PAGE},
+      {c, '1', CMD_ACTUAL_SIZE},
+      {c, VK_NUMPAD1, CMD_ACTUAL_SIZE},
+      {c, '2', CMD_FIT_WIDTH},
+      {c, VK_NUMPAD2, CMD_FIT_WIDTH},
+      {c, 'L', CMD_ROTATE_LEFT},
+      {c, 'R', CMD_ROTATE_RIGHT},
+      {c, VK_HOME, CMD_FIRST_PAGE},
+      {c, VK_END, CMD_LAST_PAGE},
+      {v, VK_F1, CMD_HOW_TO_USE},
+      {v, VK_F4, CMD_TOGGLE_PANEL},
+      {c, 'F', CMD_FIND},
+      {v, VK_F3, CMD_FIND_NEXT},
+      {FVIRTKEY | FSHIFT, VK_F3, CMD_FIND_PREV},
+      {c, 'C', CMD_COPY},
+      {c, 'A', CMD_SELECT_ALL},
+      {c, 'S', CMD_SAVE},
+      {cs, 'S', CMD_SAVE_AS},
+      {c, 'Z', CMD_UNDO},
+      {v, VK_DELETE, CMD_DELETE_PAGE},
+      {a, VK_UP, CMD_MOVE_UP},
+      {a, VK_DOWN, CMD_MOVE_DOWN},
+      {a, VK_HOME, CMD_MOVE_TO_START},
+      {a, VK_END, CMD_MOVE_TO_END},
+  };
+}
+
+void PlaceWindowByFrame(HWND window, int x, int y, int width, int height) {
+  SetWindowPos(window, nullptr, x, y, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
+  HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!dwm) return;
+  using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+  auto getAttribute = reinterpret_cast<GetAttributeFn>(GetProcAddress(dwm, "DwmGetWindowAttribute"));
+  RECT win = {}, frame = {};
+  const DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+  if (getAttribute && GetWindowRect(window, &win) &&
+      SUCCEEDED(getAttribute(window, kExtendedFrameBounds, &frame, sizeof(frame)))) {
+    IntRect fixed;
+    if (FrameCorrectedRect({x, y, width, height}, win.left, win.top, win.right, win.bottom, frame.left, frame.top,
+                           frame.right, frame.bottom, fixed))
+      SetWindowPos(window, nullptr, fixed.x, fixed.y, fixed.w, fixed.h, SWP_NOACTIVATE | SWP_NOZORDER);
+  }
+  FreeLibrary(dwm);
+}
+
+int RunFolivex(HINSTANCE instance, int showCommand) {
+  // 1. Instance and the engine switch, before anything else.
+  g_app.instance = instance;
+  std::wstring wholeLine = GetCommandLineW();
+  g_app.forceWindowsEngine = ContainsNoCase(wholeLine, L"/winengine");
+
+  // 2-3. COM and the common controls.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
+                                               ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                                               ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS | ICC_ANIMATE_CLASS};
+  InitCommonControlsEx(&icc);
+
+  // 4. Screen DPI, read once, and the three fonts.
+  HDC screen = GetDC(nullptr);
+  g_app.dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (g_app.dpi <= 0) g_app.dpi = 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  g_app.fontNormal = MakeFont(12, 400);
+  g_app.fontBold = MakeFont(12, 600);
+  g_app.fontLarge = MakeFont(18, 400);
+
+  // 11. The message that two windows use for page drags.
+  g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
+
+  // 12. The command line.
+  std::vector<std::wstring> args;
+  int argc = 0;
+  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+  }
+  CommandLineArgs cmd = ParseCommandLine(wholeLine, args);
+  g_app.placedByAt = cmd.atValid;
+  g_app.initialPage = cmd.initialPage;
+
+  // 14-16. Program icon, window classes, accelerators.
+  g_app.programIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+  if (!RegisterWindowClasses()) {
+    LogEvent(L"RegisterClassExW failed: %lu", GetLastError());
+    return 1;
+  }
+  std::vector<ACCEL> accels = AcceleratorEntries();
+  g_app.accelerators = CreateAcceleratorTableW(accels.data(), int(accels.size()));
+
+  // 17. Default rectangle from the primary monitor's work area.
+  RECT work = {0, 0, 1280, 1024};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  IntRect r = DefaultWindowRect(work.left, work.top, work.right - work.left, work.bottom - work.top, g_app.dpi);
+
+  // 18. The main window.
+  HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", WS_OVERLAPPEDWINDOW, r.x, r.y, r.w, r.h, nullptr,
+                              nullptr, instance, nullptr);
+  if (!main) {
+    LogEvent(L"CreateWindowExW failed: %lu", GetLastError());
+    return 1;
+  }
+
+  // 19. Show and place it.
+  if (cmd.atValid) {
+    ShowWindow(main, SW_SHOWNORMAL);
+    PlaceWindowByFrame(main, cmd.atX, cmd.atY, cmd.atW, cmd.atH);
+  } else {
+    ShowWindow(main, showCommand);
+  }
+
+  // 20. First paint; the keyboard goes to the window.
+  UpdateWindow(main);
+  SetFocus(g_app.pageView ? g_app.pageView : main);
+
+  // 24. The message loop.
+  RunMessageLoop();
+
+  // 25. Shutdown.
+  if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
+  CoUninitialize();
+  return 0;
+}

@@ -1,0 +1,17 @@
+// The program entry's steps: start-up, the message loop and shutdown.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+int RunFolivex(HINSTANCE instance, int showCommand);
+
+// The accelerator table (34 entries). Exposed for tests.
+std::vector<ACCEL> AcceleratorEntries();
+
+// Places the window so that its visible frame covers the rectangle.
+void PlaceWindowByFrame(HWND window, int x, int y, int width, int height);
+
+// The full path of this program file (never cut), or empty on failure.
+std::wstring ProgramPath();

@@ -1,0 +1,70 @@
+# Windows build: Folivex.exe (one static executable), the unit tests and the
+# GUI tests, all run under Wine when cross-built.
+set(FV_WIN_FLAGS -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX
+                 -D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00 -Wall -Wextra -Wno-unused-parameter
+                 -Wno-cast-function-type -Wno-missing-field-initializers)
+set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
+set(FV_SYSTEM_LIBS comctl32 gdi32 user32 kernel32 shell32 shlwapi ole32 oleaut32 uuid advapi32
+                   comdlg32 msimg32 windowscodecs bcrypt crypt32 winhttp version runtimeobject winspool)
+
+# The PDFium engine DLL is packed into the program (compressed); its size,
+# checksums and build number are taken from the real file at build time.
+set(FV_PDFIUM_DLL "" CACHE FILEPATH "pdfium.dll for Windows x64 (tools/fetch_pdfium.sh fetches it)")
+if(NOT FV_PDFIUM_DLL OR NOT EXISTS "${FV_PDFIUM_DLL}")
+  message(FATAL_ERROR "FV_PDFIUM_DLL must name pdfium.dll (run tools/fetch_pdfium.sh)")
+endif()
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(FV_GEN ${CMAKE_BINARY_DIR}/generated)
+add_custom_command(
+  OUTPUT ${FV_GEN}/pdfium.dll.z ${FV_GEN}/engine_build.h
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/pack_engine.py
+          ${FV_PDFIUM_DLL} ${FV_GEN}/pdfium.dll.z ${FV_GEN}/engine_build.h
+  DEPENDS ${FV_PDFIUM_DLL} ${CMAKE_SOURCE_DIR}/tools/pack_engine.py
+  COMMENT "Packing the PDFium engine")
+add_custom_target(fv_engine_pack DEPENDS ${FV_GEN}/pdfium.dll.z ${FV_GEN}/engine_build.h)
+
+# Everything but the entry point goes into one library, so the unit tests
+# link exactly the code the program runs.
+add_library(fvwin STATIC ${FV_CORE_SOURCES} ${FV_WIN_SOURCES})
+add_dependencies(fvwin fv_engine_pack)
+target_include_directories(fvwin PUBLIC ${CMAKE_SOURCE_DIR} ${FV_GEN})
+target_compile_options(fvwin PUBLIC ${FV_WIN_FLAGS})
+target_link_libraries(fvwin PUBLIC ${FV_SYSTEM_LIBS})
+
+set(FV_RC ${CMAKE_SOURCE_DIR}/resources/folivex.rc)
+set_source_files_properties(${FV_RC} PROPERTIES OBJECT_DEPENDS
+  "${FV_GEN}/pdfium.dll.z;${CMAKE_SOURCE_DIR}/resources/folivex.manifest")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${FV_GEN} -I${CMAKE_SOURCE_DIR}/resources")
+add_executable(Folivex WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${FV_RC})
+target_link_libraries(Folivex PRIVATE fvwin)
+target_link_options(Folivex PRIVATE -municode -mwindows)
+
+if(FV_TESTS)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  enable_testing()
+  include(GoogleTest)
+
+  # Unit tests: the platform-neutral tests again (now under Windows' C
+  # runtime) plus the Windows-only ones. The resources are linked in so that
+  # tests can reach the packed engine and the dialogs.
+  add_executable(fv_win_tests ${FV_CORE_TESTS} ${FV_WIN_TESTS} ${FV_RC})
+  target_link_libraries(fv_win_tests PRIVATE fvwin GTest::gtest_main)
+  target_compile_definitions(fv_win_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(fv_win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+
+  # GUI tests start the real Folivex.exe and drive it from outside.
+  if(FV_GUI_TESTS)
+    add_executable(fv_gui_tests ${FV_GUI_TESTS})
+    target_include_directories(fv_gui_tests PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(fv_gui_tests PRIVATE ${FV_WIN_FLAGS})
+    target_link_libraries(fv_gui_tests PRIVATE GTest::gtest_main ${FV_SYSTEM_LIBS})
+    target_compile_definitions(fv_gui_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    add_dependencies(fv_gui_tests Folivex)
+    gtest_discover_tests(fv_gui_tests TEST_PREFIX "gui." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                         PROPERTIES RUN_SERIAL TRUE TIMEOUT 300
+                         ENVIRONMENT "FV_EXE=$<TARGET_FILE:Folivex>;FV_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  endif()
+endif()
