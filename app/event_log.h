@@ -1,7 +1,13 @@
 // The in-memory event log: the newest 800 lines, each stamped with the
 // millisecond clock. Any thread may write; the diagnostic report reads it.
 #pragma once
+#include <windows.h>
+
 #include <string>
+
+// windows.h maps ReadEventLog to the system's event-log reader; ours is a
+// different function.
+#undef ReadEventLog
 
 constexpr size_t kEventLogCapacity = 800;
 constexpr size_t kEventLogMessageMax = 899;  // characters of message kept
