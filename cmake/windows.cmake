@@ -55,6 +55,21 @@ if(FV_TESTS)
   target_compile_definitions(fv_win_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(fv_win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 
+  # The program must be a 64-bit GUI executable that needs nothing but
+  # Windows' own DLLs.
+  add_test(NAME host.FolivexImportsOnlySystemDlls
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/check_imports.sh $<TARGET_FILE:Folivex>)
+
+  # Documents the GUI tests open, made by our own generator.
+  set(FV_TESTDATA ${CMAKE_BINARY_DIR}/testdata)
+  add_custom_command(
+    OUTPUT ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FV_TESTDATA}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py ${FV_TESTDATA}/sample.pdf 12
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py ${FV_TESTDATA}/sample20.pdf 20
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py)
+  add_custom_target(fv_testdata ALL DEPENDS ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf)
+
   # GUI tests start the real Folivex.exe and drive it from outside.
   if(FV_GUI_TESTS)
     add_executable(fv_gui_tests ${FV_GUI_TESTS})
@@ -62,7 +77,7 @@ if(FV_TESTS)
     target_compile_options(fv_gui_tests PRIVATE ${FV_WIN_FLAGS})
     target_link_libraries(fv_gui_tests PRIVATE GTest::gtest_main ${FV_SYSTEM_LIBS})
     target_compile_definitions(fv_gui_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    add_dependencies(fv_gui_tests Folivex)
+    add_dependencies(fv_gui_tests Folivex fv_testdata)
     gtest_discover_tests(fv_gui_tests TEST_PREFIX "gui." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES RUN_SERIAL TRUE TIMEOUT 300
                          ENVIRONMENT "FV_EXE=$<TARGET_FILE:Folivex>;FV_BUILD_DIR=${CMAKE_BINARY_DIR}")

@@ -1,0 +1,209 @@
+#include "tests/gui/gui_harness.h"
+
+#include <commctrl.h>
+#include <wincodec.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+std::wstring Widen(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+  std::wstring w(size_t(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
+  return w;
+}
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+struct FindData {
+  DWORD pid;
+  const wchar_t* className;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
+  auto* d = reinterpret_cast<FindData*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[64] = {};
+  GetClassNameW(window, cls, 64);
+  if (pid == d->pid && wcscmp(cls, d->className) == 0) {
+    d->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+bool SavePng(HBITMAP bitmap, int width, int height, const std::wstring& path) {
+  IWICImagingFactory* factory = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))))
+    return false;
+  bool ok = false;
+  IWICBitmap* source = nullptr;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  if (SUCCEEDED(factory->CreateBitmapFromHBITMAP(bitmap, nullptr, WICBitmapIgnoreAlpha, &source)) &&
+      SUCCEEDED(factory->CreateStream(&stream)) &&
+      SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+      SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+      SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+      SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+      SUCCEEDED(frame->SetSize(UINT(width), UINT(height)))) {
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    ok = SUCCEEDED(frame->SetPixelFormat(&format)) && SUCCEEDED(frame->WriteSource(source, nullptr)) &&
+         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+  }
+  if (frame) frame->Release();
+  if (encoder) encoder->Release();
+  if (stream) stream->Release();
+  if (source) source->Release();
+  factory->Release();
+  return ok;
+}
+
+}  // namespace
+
+std::wstring WindowsPath(const std::string& unixPath) {
+  std::wstring w = Widen(unixPath);
+  if (!w.empty() && w[0] == L'/') w = L"Z:" + w;
+  for (wchar_t& c : w)
+    if (c == L'/') c = L'\\';
+  return w;
+}
+
+std::wstring BuildDir() { return WindowsPath(Env("FV_BUILD_DIR")); }
+
+std::wstring TestPdf(const std::wstring& name) { return BuildDir() + L"\\testdata\\" + name; }
+
+FolivexApp::FolivexApp(const std::wstring& arguments) {
+  std::wstring exe = WindowsPath(Env("FV_EXE"));
+  std::wstring line = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW si = {sizeof(si)};
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    process_ = pi.hProcess;
+    pid_ = pi.dwProcessId;
+    CloseHandle(pi.hThread);
+  }
+}
+
+FolivexApp::~FolivexApp() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+HWND FolivexApp::WaitForWindow(const wchar_t* className, DWORD timeoutMs) {
+  ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    FindData d = {pid_, className, nullptr};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&d));
+    if (d.found && IsWindowVisible(d.found)) {
+      if (wcscmp(className, L"FolivexMain") == 0) main_ = d.found;
+      return d.found;
+    }
+    if (WaitForSingleObject(process_, 50) != WAIT_TIMEOUT) return nullptr;
+  } while (GetTickCount64() < end);
+  return nullptr;
+}
+
+std::wstring FolivexApp::Title() {
+  wchar_t text[512] = {};
+  SendMessageTimeoutW(main_, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+std::vector<std::wstring> FolivexApp::StatusParts() {
+  std::vector<std::wstring> parts;
+  HWND status = FindWindowExW(main_, nullptr, STATUSCLASSNAMEW, nullptr);
+  if (!status) return parts;
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(status, SB_GETPARTS, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+  // SB_GETTEXTW writes into the caller's memory, so give it memory inside
+  // the program's own process and read that back.
+  const SIZE_T bytes = 2048 * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return parts;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    std::wstring text(2048, L'\0');
+    WriteProcessMemory(process_, remote, text.data(), bytes, nullptr);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(status, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &r);
+    SIZE_T read = 0;
+    ReadProcessMemory(process_, remote, text.data(), bytes, &read);
+    text.resize(wcsnlen(text.c_str(), 2047));
+    parts.push_back(text);
+  }
+  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  return parts;
+}
+
+void FolivexApp::Command(int id) { PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void FolivexApp::Key(UINT vk, bool ctrl, bool shift, bool alt) {
+  // Bring the program to the front so its own thread sees the key through
+  // the normal input path (accelerators included).
+  SetForegroundWindow(main_);
+  Settle(100);
+  std::vector<INPUT> inputs;
+  auto add = [&](UINT key, bool up) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = WORD(key);
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  if (ctrl) add(VK_CONTROL, false);
+  if (shift) add(VK_SHIFT, false);
+  if (alt) add(VK_MENU, false);
+  add(vk, false);
+  add(vk, true);
+  if (alt) add(VK_MENU, true);
+  if (shift) add(VK_SHIFT, true);
+  if (ctrl) add(VK_CONTROL, true);
+  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void FolivexApp::Settle(DWORD ms) {
+  // A round trip through the program's message queue, then a short pause for
+  // painting.
+  if (main_) SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  Sleep(ms);
+  if (main_) SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+std::wstring FolivexApp::Screenshot(const std::wstring& name) {
+  std::wstring dir = BuildDir() + L"\\screenshots";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  std::wstring path = dir + L"\\" + name + L".png";
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool ok = SavePng(bmp, w, h, path);
+  CoUninitialize();
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return ok ? path : std::wstring();
+}
+
+bool FolivexApp::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(process_, exitCode);
+  return true;
+}

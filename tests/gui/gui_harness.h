@@ -1,0 +1,53 @@
+// Drives the real Folivex.exe from outside: starts it, finds its windows,
+// reads what they show, sends commands and keys, takes screenshots, and
+// always ends the process it started.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class FolivexApp {
+ public:
+  // Starts Folivex.exe (path from the FV_EXE environment variable) with the
+  // given arguments.
+  explicit FolivexApp(const std::wstring& arguments);
+  ~FolivexApp();
+  FolivexApp(const FolivexApp&) = delete;
+  FolivexApp& operator=(const FolivexApp&) = delete;
+
+  bool Started() const { return process_ != nullptr; }
+  DWORD ProcessId() const { return pid_; }
+
+  // The process's top-level window of the given class, waiting for it.
+  HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs = 20000);
+  HWND MainWindow(DWORD timeoutMs = 20000) { return WaitForWindow(L"FolivexMain", timeoutMs); }
+
+  std::wstring Title();
+  // The texts of the status bar's parts (read across the process boundary).
+  std::vector<std::wstring> StatusParts();
+
+  void Command(int id);
+  // Posts a key press and release to the window that has the keyboard focus.
+  void Key(UINT vk, bool ctrl = false, bool shift = false, bool alt = false);
+  // Lets the program handle everything that was posted to it.
+  void Settle(DWORD ms = 300);
+
+  // Saves the screen as <FV_BUILD_DIR>/screenshots/<name>.png.
+  std::wstring Screenshot(const std::wstring& name);
+
+  // Waits for the process to end by itself; true when it did.
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND main_ = nullptr;
+};
+
+// Converts a Unix path (as the test environment gives it) to a Windows path.
+std::wstring WindowsPath(const std::string& unixPath);
+// The build folder (FV_BUILD_DIR) as a Windows path.
+std::wstring BuildDir();
+// A test document that the build made in <build>/testdata (Windows path).
+std::wstring TestPdf(const std::wstring& name);

@@ -1,0 +1,3 @@
+list(APPEND FV_GUI_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/gui_harness.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/startup_gui_test.cpp)
