@@ -80,6 +80,6 @@ if(FV_TESTS)
     add_dependencies(fv_gui_tests Folivex fv_testdata)
     gtest_discover_tests(fv_gui_tests TEST_PREFIX "gui." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES RUN_SERIAL TRUE TIMEOUT 300
-                         ENVIRONMENT "FV_EXE=$<TARGET_FILE:Folivex>;FV_BUILD_DIR=${CMAKE_BINARY_DIR}")
+                         ENVIRONMENT "FV_BUILD_DIR=${CMAKE_BINARY_DIR}")
   endif()
 endif()

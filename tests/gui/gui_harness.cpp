@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <wincodec.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -78,12 +79,20 @@ std::wstring WindowsPath(const std::string& unixPath) {
   return w;
 }
 
-std::wstring BuildDir() { return WindowsPath(Env("FV_BUILD_DIR")); }
+std::wstring BuildDir() {
+  std::string dir = Env("FV_BUILD_DIR");
+  if (dir.empty()) {
+    // Without it every path below would point somewhere else entirely.
+    fprintf(stderr, "FV_BUILD_DIR is not set\n");
+    ExitProcess(2);
+  }
+  return WindowsPath(dir);
+}
 
 std::wstring TestPdf(const std::wstring& name) { return BuildDir() + L"\\testdata\\" + name; }
 
 FolivexApp::FolivexApp(const std::wstring& arguments) {
-  std::wstring exe = WindowsPath(Env("FV_EXE"));
+  std::wstring exe = BuildDir() + L"\\Folivex.exe";
   std::wstring line = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW si = {sizeof(si)};
   PROCESS_INFORMATION pi = {};

@@ -9,7 +9,7 @@
 
 class FolivexApp {
  public:
-  // Starts Folivex.exe (path from the FV_EXE environment variable) with the
+  // Starts Folivex.exe (from the build folder FV_BUILD_DIR) with the
   // given arguments.
   explicit FolivexApp(const std::wstring& arguments);
   ~FolivexApp();
