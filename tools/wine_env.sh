@@ -17,14 +17,20 @@ fv_start_display() {
   fi
 }
 
+# Wine's own fonts (Tahoma, Marlett) are not registered in a fresh prefix on
+# Debian; without them caption buttons draw as letters.
+fv_copy_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  [ -f "$fonts/tahoma.ttf" ] || cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+}
+
 fv_prepare_prefix() {
-  if [ -f "$WINEPREFIX/.folivex-ready" ]; then return 0; fi
+  if [ -f "$WINEPREFIX/.folivex-ready" ]; then fv_copy_fonts; return 0; fi
   echo "wine: preparing the prefix $WINEPREFIX (once)" >&2
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
-  # Wine's own fonts (Tahoma, Marlett) are not registered in a fresh prefix.
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fv_copy_fonts
   # Report Windows 10, and draw every window inside one virtual desktop so
   # that screenshots show real frames and captions.
   wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
