@@ -44,6 +44,14 @@ fv_wine_up() {
   fv_start_display
   fv_prepare_prefix
   wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's background services and the desktop now, detached from our
+  # output: started later by a test, they would inherit its output pipe and
+  # keep ctest waiting after the test has ended.
+  wine reg query 'HKCU\Software\Wine' >/dev/null 2>&1 </dev/null || true
+  if ! pgrep -f 'explorer.exe /desktop' >/dev/null; then
+    setsid wine explorer /desktop=Default,1280x1024 >/dev/null 2>&1 </dev/null &
+    sleep 2
+  fi
 }
 
 fv_wine_down() {
