@@ -1,0 +1,1 @@
+list(APPEND FV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page_order.cpp)
