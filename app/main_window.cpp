@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/settings.h"
 
 void HandleCommand(HWND window, unsigned short id) {
   if (g_app.printing || g_app.saving) return;
@@ -39,6 +40,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      if (!g_app.placedByAt) {
+        WINDOWPLACEMENT wp = {sizeof(wp)};
+        if (GetWindowPlacement(window, &wp)) WriteWindowPlacement(wp);
+      }
       PostQuitMessage(0);
       return 0;
   }

@@ -9,6 +9,7 @@
 #include "app/commands.h"
 #include "app/event_log.h"
 #include "app/main_window.h"
+#include "app/settings.h"
 #include "app/window_geometry.h"
 
 AppState g_app;
@@ -75,6 +76,22 @@ void RunMessageLoop() {
       continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+  }
+}
+
+// Shows the window where the user left it, when the saved placement is
+// usable; otherwise with the show command the program was started with.
+void ShowWithSavedPlacement(HWND main, int showCommand) {
+  WINDOWPLACEMENT wp = {};
+  if (ReadWindowPlacement(wp) && MonitorFromRect(&wp.rcNormalPosition, MONITOR_DEFAULTTONULL)) {
+    wp.length = sizeof(wp);
+    if (wp.showCmd != SW_SHOWMAXIMIZED) {
+      bool minimised = showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE;
+      wp.showCmd = minimised ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+    }
+    SetWindowPlacement(main, &wp);
+  } else {
+    ShowWindow(main, showCommand);
   }
 }
 
@@ -175,6 +192,9 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   g_app.fontBold = MakeFont(12, 600);
   g_app.fontLarge = MakeFont(18, 400);
 
+  // 5. Settings, in their start-up order.
+  LoadStartupSettings();
+
   // 11. The message that two windows use for page drags.
   g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
 
@@ -213,10 +233,11 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
 
   // 19. Show and place it.
   if (cmd.atValid) {
+    g_settings.PagePanel = 1;  // the second window shows its page panel (not stored)
     ShowWindow(main, SW_SHOWNORMAL);
     PlaceWindowByFrame(main, cmd.atX, cmd.atY, cmd.atW, cmd.atH);
   } else {
-    ShowWindow(main, showCommand);
+    ShowWithSavedPlacement(main, showCommand);
   }
 
   // 20. First paint; the keyboard goes to the window.
