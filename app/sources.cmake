@@ -1,5 +1,6 @@
 list(APPEND FV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/status_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp)
 list(APPEND FV_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/event_log.cpp
