@@ -56,6 +56,7 @@ if(FV_TESTS AND FV_CORE_SOURCES)
   include(GoogleTest)
   add_executable(fv_core_tests ${FV_CORE_TESTS})
   target_link_libraries(fv_core_tests PRIVATE fvcore GTest::gtest_main)
+  target_link_libraries(fv_core_tests PRIVATE ${FV_CORE_TEST_LIBS})
   target_compile_definitions(fv_core_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(fv_core_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "FV_BUILD_DIR=${CMAKE_BINARY_DIR}")
