@@ -1,0 +1,2 @@
+list(APPEND FV_CORE_TESTS ${CMAKE_CURRENT_LIST_DIR}/layout_test.cpp)
+fv_add_fuzzer(layout_fuzz ${CMAKE_CURRENT_LIST_DIR}/layout_fuzz.cpp)
