@@ -1,0 +1,75 @@
+// PdfEngine on PDFium, loaded at run time from the DLL the bootstrap put in
+// place. One instance lives on the render worker.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/pdf_engine.h"
+#include "engine/pdfium_api.h"
+
+class PdfiumEngine final : public PdfEngine {
+ public:
+  PdfiumEngine() = default;
+  PdfiumEngine(const PdfiumEngine&) = delete;
+  PdfiumEngine& operator=(const PdfiumEngine&) = delete;
+  ~PdfiumEngine() override;
+
+  // Loads the DLL, binds the 42 functions and starts PDFium. `status` becomes
+  // the DLL's path on success, or the reason PDFium can't be used. Only the
+  // first successful load counts; later calls change nothing.
+  bool Load(const std::wstring& dllPath, std::wstring& status);
+
+  bool Ready() const override { return loaded_; }
+  HRESULT Open(const std::wstring& path, const std::wstring& password, PageSizes& sizes) override;
+  HRESULT Probe(const std::wstring& path, const std::wstring& password, PageSizes& sizes) override;
+  HRESULT Render(int page, int width, int height, int rotation, bool lcdText, RenderedPage& out) override;
+  bool ReadPageText(int page, PageText& text) override;
+  std::vector<BookmarkEntry> ReadBookmarks() override;
+  bool AddBroughtInPages(const std::vector<BroughtInRequest>& pages, PageSizes& added) override;
+  void Close() override;
+
+  // For the rebuild: the bound functions, the main document and its pages.
+  const PdfiumApi& Api() const { return api_; }
+  FPDF_DOCUMENT MainDocument() const { return main_ ? main_->document : nullptr; }
+  int MainPageCount() const { return mainPageCount_; }
+  // A brought-in page's source document and page number; false when `index`
+  // is not a brought-in page.
+  bool BroughtInSource(int index, FPDF_DOCUMENT& document, int& page) const;
+
+ private:
+  // A PDF opened through the file-access callback, with the file it reads.
+  struct OpenPdf {
+    FPDF_DOCUMENT document = nullptr;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    FPDF_FILEACCESS access{};
+  };
+  struct SourceDocument {
+    std::wstring path;
+    std::unique_ptr<OpenPdf> pdf;
+  };
+  struct BroughtInPage {
+    int source = 0;
+    int page = 0;
+  };
+
+  HRESULT OpenPdfFile(const std::wstring& path, const std::wstring& password, std::unique_ptr<OpenPdf>& out);
+  void ClosePdf(std::unique_ptr<OpenPdf>& pdf);
+  void PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height);
+  // Resolves an engine page index; false when it names no page.
+  bool Resolve(int index, FPDF_DOCUMENT& document, int& page, bool& broughtIn) const;
+  NormBox MapBox(FPDF_PAGE page, double left, double top, double right, double bottom);
+  int DestPage(FPDF_DOCUMENT document, FPDF_DEST dest);
+  void ReadWebLinks(FPDF_TEXTPAGE text, FPDF_PAGE page, std::vector<PageLink>& links);
+  void ReadLinkAnnotations(FPDF_DOCUMENT document, FPDF_PAGE page, std::vector<PageLink>& links);
+
+  HMODULE module_ = nullptr;
+  bool loaded_ = false;
+  PdfiumApi api_;
+  std::unique_ptr<OpenPdf> main_;
+  int mainPageCount_ = 0;
+  std::vector<SourceDocument> sources_;
+  std::vector<BroughtInPage> broughtIn_;
+};
