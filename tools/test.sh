@@ -24,11 +24,15 @@ for fuzzer in $(find build/fuzz -maxdepth 1 -name '*_fuzz' -type f -executable |
   name=$(basename "$fuzzer")
   corpus=build/fuzz/corpus/$name
   mkdir -p "$corpus"
-  seeds=()
+  seeds=() opts=()
   [ -d "tests/fuzz/seeds/$name" ] && seeds=("tests/fuzz/seeds/$name")
+  # A dictionary of the format's keywords, kept beside the target's source.
+  src=$(find tests -name "$name.cpp" | head -1)
+  dict=$(ls "$(dirname "${src:-.}")"/*.dict 2>/dev/null | head -1 || true)
+  [ -n "$dict" ] && opts=(-dict="$dict")
   echo "-- $name"
   log=build/fuzz/$name.log
-  if ! "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "$corpus" "${seeds[@]}" >"$log" 2>&1; then
+  if ! "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=1 "${opts[@]}" "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzzer $name found a problem"
     exit 1
