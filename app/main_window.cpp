@@ -1,12 +1,22 @@
 #include "app/main_window.h"
 
+#include <windowsx.h>
+
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/settings.h"
+#include "engine/document_open.h"
+#include "engine/worker_messages.h"
 
 void HandleCommand(HWND window, unsigned short id) {
   if (g_app.printing || g_app.saving) return;
   switch (id) {
+    case CMD_OPEN:
+      OpenWithDialog(window);
+      break;
+    case CMD_CLOSE:
+      CloseWithConfirmation();
+      break;
     case CMD_EXIT:
       PostMessageW(window, WM_CLOSE, 0, 0);
       break;
@@ -37,9 +47,11 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_CLOSE:
       if (g_app.printing || g_app.saving) return 0;
+      if (!ConfirmUnsavedChanges()) return 0;
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      RememberLastPage();
       if (!g_app.placedByAt) {
         WINDOWPLACEMENT wp = {sizeof(wp)};
         if (GetWindowPlacement(window, &wp)) WriteWindowPlacement(wp);
@@ -47,5 +59,6 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PostQuitMessage(0);
       return 0;
   }
+  if (HandleWorkerMessage(message, lParam)) return 0;
   return DefWindowProcW(window, message, wParam, lParam);
 }

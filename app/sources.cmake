@@ -4,6 +4,7 @@ list(APPEND FV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window_geometry.cpp)
 list(APPEND FV_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/event_log.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/status_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/startup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp)
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/settings.cmake)

@@ -11,6 +11,8 @@
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "app/window_geometry.h"
+#include "engine/document_open.h"
+#include "engine/worker_messages.h"
 
 AppState g_app;
 
@@ -209,10 +211,14 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   g_app.placedByAt = cmd.atValid;
   g_app.initialPage = cmd.initialPage;
 
+  // 13. The render worker (it puts the engines in place on its own thread).
+  StartRenderWorker();
+
   // 14-16. Program icon, window classes, accelerators.
   g_app.programIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
   if (!RegisterWindowClasses()) {
     LogEvent(L"RegisterClassExW failed: %lu", GetLastError());
+    StopRenderWorker();
     return 1;
   }
   std::vector<ACCEL> accels = AcceleratorEntries();
@@ -228,8 +234,10 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
                               nullptr, instance, nullptr);
   if (!main) {
     LogEvent(L"CreateWindowExW failed: %lu", GetLastError());
+    StopRenderWorker();
     return 1;
   }
+  SetRenderTarget(main);
 
   // 19. Show and place it.
   if (cmd.atValid) {
@@ -244,10 +252,16 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   UpdateWindow(main);
   SetFocus(g_app.pageView ? g_app.pageView : main);
 
+  // 21. The first document.
+  OpenFirstDocument(cmd.path, g_app.initialPage);
+
   // 24. The message loop.
   RunMessageLoop();
 
-  // 25. Shutdown.
+  // 25. Shutdown: the worker first (this ends the process when it hangs),
+  // then what it shared with us.
+  StopRenderWorker();
+  ReleaseDocumentAtExit();
   if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
   CoUninitialize();
   return 0;

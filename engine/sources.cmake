@@ -8,3 +8,4 @@ list(APPEND FV_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/pdfium_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_bootstrap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/windows_pdf_engine.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/worker.cmake)

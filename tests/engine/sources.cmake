@@ -12,3 +12,4 @@ list(APPEND FV_WIN_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/pdfium_engine_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_choice_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/windows_pdf_engine_test.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/worker_tests.cmake)

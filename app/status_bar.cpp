@@ -1,0 +1,48 @@
+#include "app/status_bar.h"
+
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "app/document.h"
+#include "app/status_text.h"
+
+namespace {
+
+HWND g_statusBar = nullptr;
+
+void SetPart(int part, const std::wstring& text) {
+  SendMessageW(g_statusBar, SB_SETTEXTW, WPARAM(part), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+}  // namespace
+
+HWND CreateStatusBar(HWND parent) {
+  g_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
+                                nullptr, g_app.instance, nullptr);
+  if (g_statusBar && g_app.fontNormal) SendMessageW(g_statusBar, WM_SETFONT, WPARAM(g_app.fontNormal), FALSE);
+  return g_statusBar;
+}
+
+int LayoutStatusBar() {
+  if (!g_statusBar) return 0;
+  SendMessageW(g_statusBar, WM_SIZE, 0, 0);
+  int edges[4] = {Scaled(150), Scaled(330), Scaled(450), -1};
+  SendMessageW(g_statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  RECT r = {};
+  GetWindowRect(g_statusBar, &r);
+  return r.bottom - r.top;
+}
+
+void UpdateStatus() {
+  if (!g_statusBar) return;
+  const Document& d = g_doc;
+  int count = int(d.pages.order.size());
+  SetPart(0, StatusPageText(d.loaded, d.loading, d.currentPosition, count));
+  SetPart(1, StatusZoomText(d.loaded, d.zoomMode, d.zoom));
+  SetPart(2, StatusRotationText(d.loaded, d.rotation));
+}
+
+void ShowStatusMessage(const std::wstring& text) {
+  if (!g_statusBar) return;
+  SetPart(3, StatusMessageText(text));
+}

@@ -1,0 +1,13 @@
+#include "app/title.h"
+
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/document.h"
+#include "app/status_text.h"
+
+void UpdateTitle() {
+  if (!g_app.mainWindow) return;
+  std::wstring title = TitleText(g_doc.loaded, g_doc.pages.orderChanged, g_doc.displayName);
+  SetWindowTextW(g_app.mainWindow, title.c_str());
+}

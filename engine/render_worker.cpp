@@ -1,0 +1,518 @@
+#include "engine/render_worker.h"
+
+#include <roapi.h>
+
+#include <algorithm>
+#include <type_traits>
+#include <utility>
+
+#include "app/event_log.h"
+#include "engine/engine_bootstrap.h"
+#include "engine/pdfium_engine.h"
+#include "engine/windows_pdf_engine.h"
+
+RenderWorker g_worker;
+
+namespace {
+
+constexpr wchar_t kRebuildListText[] = L"The list of pages to save didn't make sense (internal error).";
+
+RebuildRunner g_rebuildRunner = nullptr;
+
+void Wipe(std::wstring& secret) {
+  if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size() * sizeof(wchar_t));
+  secret.clear();
+}
+
+void SetDone(const RenderJob& job) {
+  if (job.doneEvent) SetEvent(static_cast<HANDLE>(job.doneEvent));
+}
+
+class ProgramEngines final : public WorkerEngines {
+ public:
+  void Start() override {
+    roInitialized_ = SUCCEEDED(RoInitialize(RO_INIT_MULTITHREADED));
+    if (roInitialized_) windows_.Start();
+    BootstrapEngine(pdfium_, windows_.Ready());
+  }
+  void Stop() override {
+    pdfium_.Close();
+    windows_.Close();
+    windows_.Stop();
+    if (roInitialized_) RoUninitialize();
+    roInitialized_ = false;
+  }
+  PdfEngine& Pdfium() override { return pdfium_; }
+  PdfEngine& Windows() override { return windows_; }
+  HRESULT Rebuild(const RenderJob& job, std::wstring& message) override {
+    if (!g_rebuildRunner) return WorkerEngines::Rebuild(job, message);
+    return g_rebuildRunner(pdfium_, job, message);
+  }
+
+ private:
+  PdfiumEngine pdfium_;
+  WindowsPdfEngine windows_;
+  bool roInitialized_ = false;
+};
+
+}  // namespace
+
+HRESULT WorkerEngines::Rebuild(const RenderJob&, std::wstring& message) {
+  message.clear();
+  return E_NOTIMPL;
+}
+
+std::unique_ptr<WorkerEngines> MakeProgramEngines() { return std::make_unique<ProgramEngines>(); }
+
+void SetRebuildRunner(RebuildRunner runner) { g_rebuildRunner = runner; }
+
+void FreeRenderResult(RenderResult* result) {
+  if (!result) return;
+  if (result->bitmap) DeleteObject(result->bitmap);
+  delete result;
+}
+
+void WipeJob(RenderJob& job) { Wipe(job.password); }
+
+void CompleteUnrunJob(RenderJob& job) {
+  switch (job.kind) {
+    case kJobPrintRender:
+      if (job.renderResult) {
+        job.renderResult->hr = E_ABORT;
+        job.renderResult->bitmap = nullptr;
+        job.renderResult->bits = nullptr;
+      }
+      break;
+    case kJobProbe:
+    case kJobAddBroughtIn:
+      if (job.syncResult) job.syncResult->hr = E_ABORT;
+      break;
+    case kJobRebuild:
+      if (job.syncResult) job.syncResult->hr = E_ABORT;
+      if (job.errorText) *job.errorText = kRebuildListText;
+      break;
+    default:
+      break;
+  }
+  SetDone(job);
+  WipeJob(job);
+}
+
+void WaitDispatchingMessages(HANDLE handle) {
+  bool quit = false;
+  WPARAM quitCode = 0;
+  for (;;) {
+    // MWMO_INPUTAVAILABLE: also messages that were already in the queue
+    // before the wait began.
+    DWORD r = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) break;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = true;
+        quitCode = msg.wParam;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  if (quit) PostQuitMessage(int(quitCode));
+}
+
+template <typename Record>
+void RenderWorker::Post(UINT message, Record* record) {
+  HWND target = target_.load();
+  if (target && PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(record))) return;
+  // Nobody will receive it: free it here.
+  if (target) LogEvent(L"A result (message 0x%04X) could not be posted: error %lu", message, GetLastError());
+  if constexpr (std::is_same_v<Record, RenderResult>) {
+    FreeRenderResult(record);
+  } else {
+    if constexpr (std::is_same_v<Record, OpenResult>) Wipe(record->password);
+    delete record;
+  }
+}
+
+RenderWorker::~RenderWorker() {
+  // A thread that is still running may touch all of this; leave it alone
+  // (the process is ending in that case).
+  if (thread_ && !ended_) return;
+  if (thread_) CloseHandle(thread_);
+  if (wake_) CloseHandle(wake_);
+  if (lockMade_) DeleteCriticalSection(&lock_);
+}
+
+bool RenderWorker::Start(std::unique_ptr<WorkerEngines> engines) {
+  if (thread_) return false;
+  if (!lockMade_) {
+    InitializeCriticalSection(&lock_);
+    lockMade_ = true;
+  }
+  if (!wake_) wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  engines_ = std::move(engines);
+  currentGeneration_ = 0;
+  serving_ = nullptr;
+  mainPageCount_ = 0;
+  queue_ = JobQueue();
+  ended_ = false;
+  if (!wake_ || !engines_) return false;
+  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+  return thread_ != nullptr;
+}
+
+DWORD WINAPI RenderWorker::ThreadMain(void* self) {
+  static_cast<RenderWorker*>(self)->Loop();
+  return 0;
+}
+
+void RenderWorker::RefuseOpen(RenderJob& job) {
+  // Without a worker no engine can be used: the open fails as such.
+  auto* result = new OpenResult();
+  result->generation = job.generation;
+  result->hr = kHrNoEngine;
+  result->path = job.path;
+  Post(WM_FV_OPENED, result);
+}
+
+void RenderWorker::Enqueue(RenderJob job, bool atFront) {
+  if (!thread_ || ended_) {
+    if (job.kind == kJobOpen) RefuseOpen(job);
+    CompleteUnrunJob(job);
+    return;
+  }
+  EnterCriticalSection(&lock_);
+  queue_.Push(std::move(job), atFront);
+  LeaveCriticalSection(&lock_);
+  SetEvent(wake_);
+}
+
+void RenderWorker::Place(RenderJob job) {
+  if (!thread_ || ended_) {
+    if (job.kind == kJobOpen) RefuseOpen(job);
+    CompleteUnrunJob(job);
+    return;
+  }
+  EnterCriticalSection(&lock_);
+  queue_.Place(std::move(job));
+  LeaveCriticalSection(&lock_);
+  SetEvent(wake_);
+}
+
+void RenderWorker::RequestPageRenders(std::vector<RenderJob> jobs) {
+  if (!thread_ || ended_) return;
+  EnterCriticalSection(&lock_);
+  queue_.RequestPageRenders(std::move(jobs));
+  LeaveCriticalSection(&lock_);
+  SetEvent(wake_);
+}
+
+void RenderWorker::RequestThumbnails(std::vector<RenderJob> jobs) {
+  if (!thread_ || ended_) return;
+  EnterCriticalSection(&lock_);
+  queue_.RequestThumbnails(std::move(jobs));
+  LeaveCriticalSection(&lock_);
+  SetEvent(wake_);
+}
+
+int RenderWorker::RequestPageText(std::set<int>& pending, int page, int generation, bool needNow,
+                                  TextEntryState entry) {
+  if (!thread_ || ended_) return 0;
+  EnterCriticalSection(&lock_);
+  int queued = ::RequestPageText(queue_, pending, page, generation, needNow, entry);
+  LeaveCriticalSection(&lock_);
+  SetEvent(wake_);
+  return queued;
+}
+
+void RenderWorker::FlushAndEnqueue(RenderJob job) {
+  std::vector<RenderJob> flushed;
+  if (thread_ && !ended_) {
+    EnterCriticalSection(&lock_);
+    flushed = queue_.TakeAll();
+    queue_.Push(std::move(job), false);
+    LeaveCriticalSection(&lock_);
+    SetEvent(wake_);
+  } else {
+    CompleteUnrunJob(job);
+  }
+  // Outside the lock: waking a waiting caller needs no queue.
+  for (RenderJob& old : flushed) CompleteUnrunJob(old);
+}
+
+void RenderWorker::RunAndWait(RenderJob job) {
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!done) {
+    job.doneEvent = nullptr;
+    CompleteUnrunJob(job);
+    return;
+  }
+  job.doneEvent = done;
+  Place(std::move(job));
+  WaitDispatchingMessages(done);
+  CloseHandle(done);
+}
+
+bool RenderWorker::Shutdown(DWORD timeoutMs) {
+  if (!thread_) return true;
+  std::vector<RenderJob> flushed;
+  EnterCriticalSection(&lock_);
+  flushed = queue_.TakeAll();
+  RenderJob quit;
+  quit.kind = kJobQuit;
+  queue_.Push(std::move(quit), true);
+  LeaveCriticalSection(&lock_);
+  SetEvent(wake_);
+  for (RenderJob& old : flushed) CompleteUnrunJob(old);
+
+  if (WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0) {
+    LogEvent(L"The render worker did not end within %lu ms", timeoutMs);
+    return false;
+  }
+  CloseHandle(thread_);
+  thread_ = nullptr;
+  ended_ = true;
+  engines_.reset();
+  return true;
+}
+
+WorkerSnapshot RenderWorker::Snapshot() {
+  WorkerSnapshot s;
+  if (!lockMade_) return s;
+  EnterCriticalSection(&lock_);
+  s.waiting = queue_.Size();
+  s.busy = queue_.Busy();
+  s.running = queue_.Running();
+  LeaveCriticalSection(&lock_);
+  return s;
+}
+
+void RenderWorker::Loop() {
+  engines_->Start();
+  for (;;) {
+    WaitForSingleObject(wake_, INFINITE);
+    for (;;) {
+      RenderJob job;
+      EnterCriticalSection(&lock_);
+      bool got = queue_.TakeNext(job);
+      LeaveCriticalSection(&lock_);
+      if (!got) break;
+      if (job.kind == kJobQuit) {
+        CloseEngines();
+        engines_->Stop();
+        ended_ = true;
+        return;
+      }
+      Run(job);
+      WipeJob(job);
+    }
+  }
+}
+
+PdfEngine* RenderWorker::ServingEngine() { return serving_; }
+
+void RenderWorker::CloseEngines() {
+  engines_->Windows().Close();
+  engines_->Pdfium().Close();
+  serving_ = nullptr;
+  mainPageCount_ = 0;
+}
+
+void RenderWorker::Run(RenderJob& job) {
+  switch (job.kind) {
+    case kJobOpen:
+      RunOpen(job);
+      break;
+    case kJobRenderPage:
+    case kJobThumbnail:
+      RunRender(job);
+      break;
+    case kJobPrintRender:
+      RunPrintRender(job);
+      break;
+    case kJobClose:
+      RunClose(job);
+      break;
+    case kJobProbe:
+      RunProbe(job);
+      break;
+    case kJobTextNow:
+    case kJobTextBackground:
+      RunText(job);
+      break;
+    case kJobAddBroughtIn:
+      RunAddBroughtIn(job);
+      break;
+    case kJobRebuild:
+      RunRebuild(job);
+      break;
+    default:
+      SetDone(job);
+      break;
+  }
+}
+
+void RenderWorker::RunOpen(RenderJob& job) {
+  CloseEngines();
+  currentGeneration_ = job.generation;
+  auto* result = new OpenResult();
+  result->generation = job.generation;
+  result->path = job.path;
+  result->password = job.password;
+
+  PageSizes sizes;
+  EngineOpenResult opened =
+      OpenWithEngineChoice(engines_->Pdfium(), engines_->Windows(), job.path, job.password, sizes);
+  result->hr = opened.hr;
+  if (SUCCEEDED(opened.hr)) {
+    bool pdfium = opened.engine == EngineKind::Pdfium;
+    serving_ = pdfium ? &engines_->Pdfium() : &engines_->Windows();
+    mainPageCount_ = int(sizes.Count());
+    result->engine = pdfium ? 1 : 0;
+    result->mainPageCount = mainPageCount_;
+    if (pdfium) result->bookmarks = engines_->Pdfium().ReadBookmarks();
+    if (!job.broughtIn.empty()) {
+      std::vector<BroughtInRequest> requests;
+      for (const BroughtInSource& s : job.broughtIn) requests.push_back({s.path, s.page});
+      PageSizes added;
+      if (pdfium && engines_->Pdfium().AddBroughtInPages(requests, added)) {
+        for (size_t i = 0; i < added.Count(); ++i) sizes.Append(added.widths[i], added.heights[i]);
+      } else {
+        LogEvent(L"reopen: the pages brought in from other PDFs could not be restored");
+      }
+    }
+    result->widths = std::move(sizes.widths);
+    result->heights = std::move(sizes.heights);
+  }
+  Post(WM_FV_OPENED, result);
+}
+
+void RenderWorker::RunRender(RenderJob& job) {
+  auto* result = new RenderResult();
+  result->generation = job.generation;
+  result->page = job.page;
+  result->rotation = job.rotation;
+  bool odd = (job.rotation & 1) != 0;
+  result->askedWidth = odd ? job.height : job.width;
+  result->askedHeight = odd ? job.width : job.height;
+  if (job.generation != currentGeneration_) {
+    result->hr = E_ABORT;
+  } else if (PdfEngine* engine = ServingEngine()) {
+    RenderedPage page;
+    bool lcdText = job.kind == kJobRenderPage && job.rotation == 0;
+    result->hr = engine->Render(job.page, job.width, job.height, job.rotation, lcdText, page);
+    if (SUCCEEDED(result->hr)) {
+      result->bitmap = page.bitmap;
+      result->bits = page.bits;
+      result->gotWidth = page.width;
+      result->gotHeight = page.height;
+    } else if (page.bitmap) {
+      DeleteObject(page.bitmap);
+    }
+  } else {
+    result->hr = E_INVALIDARG;  // nothing is open
+  }
+  Post(job.kind == kJobRenderPage ? WM_FV_PICTURE : WM_FV_THUMBNAIL, result);
+}
+
+void RenderWorker::RunPrintRender(RenderJob& job) {
+  RenderResult* result = job.renderResult;
+  if (result) {
+    *result = RenderResult();
+    result->generation = job.generation;
+    result->page = job.page;
+    result->rotation = job.rotation;
+    bool odd = (job.rotation & 1) != 0;
+    result->askedWidth = odd ? job.height : job.width;
+    result->askedHeight = odd ? job.width : job.height;
+    PdfEngine* engine = ServingEngine();
+    if (job.generation != currentGeneration_) {
+      result->hr = E_ABORT;
+    } else if (!engine) {
+      result->hr = E_INVALIDARG;
+    } else {
+      RenderedPage page;
+      result->hr = engine->Render(job.page, job.width, job.height, job.rotation, false, page);
+      if (SUCCEEDED(result->hr)) {
+        result->bitmap = page.bitmap;
+        result->bits = page.bits;
+        result->gotWidth = page.width;
+        result->gotHeight = page.height;
+      } else if (page.bitmap) {
+        DeleteObject(page.bitmap);
+      }
+    }
+  }
+  SetDone(job);
+}
+
+void RenderWorker::RunClose(RenderJob& job) {
+  CloseEngines();
+  currentGeneration_ = job.generation;
+  SetDone(job);
+}
+
+void RenderWorker::RunProbe(RenderJob& job) {
+  PageSizes sizes;
+  HRESULT hr = ProbeWithEngineChoice(engines_->Pdfium(), engines_->Windows(), job.path, job.password, sizes);
+  if (job.syncResult) {
+    job.syncResult->hr = hr;
+    job.syncResult->widths = std::move(sizes.widths);
+    job.syncResult->heights = std::move(sizes.heights);
+  }
+  SetDone(job);
+}
+
+void RenderWorker::RunText(RenderJob& job) {
+  auto* result = new TextResult();
+  result->generation = job.generation;
+  result->page = job.page;
+  result->background = job.kind == kJobTextBackground ? 1 : 0;
+  PdfEngine* engine = ServingEngine();
+  if (job.generation == currentGeneration_ && engine && job.page >= 0) {
+    if (engine->ReadPageText(job.page, result->text)) {
+      result->ok = 1;
+      if (job.page >= mainPageCount_) {
+        // Page numbers inside another PDF mean nothing in this document.
+        auto& links = result->text.links;
+        links.erase(std::remove_if(links.begin(), links.end(), [](const PageLink& l) { return l.uri.empty(); }),
+                    links.end());
+      }
+    } else {
+      result->text = PageText();
+    }
+  }
+  Post(WM_FV_TEXT, result);
+}
+
+void RenderWorker::RunAddBroughtIn(RenderJob& job) {
+  HRESULT hr = E_FAIL;
+  PageSizes added;
+  if (job.generation == currentGeneration_ && serving_ == &engines_->Pdfium()) {
+    std::vector<BroughtInRequest> requests;
+    for (const BroughtInSource& s : job.broughtIn) requests.push_back({s.path, s.page});
+    if (engines_->Pdfium().AddBroughtInPages(requests, added)) hr = S_OK;
+  }
+  if (job.syncResult) {
+    job.syncResult->hr = hr;
+    job.syncResult->widths = SUCCEEDED(hr) ? std::move(added.widths) : std::vector<float>();
+    job.syncResult->heights = SUCCEEDED(hr) ? std::move(added.heights) : std::vector<float>();
+  }
+  SetDone(job);
+}
+
+void RenderWorker::RunRebuild(RenderJob& job) {
+  std::wstring message;
+  HRESULT hr;
+  if (job.generation != currentGeneration_) {
+    hr = E_FAIL;
+    message = kRebuildListText;
+  } else {
+    hr = engines_->Rebuild(job, message);
+  }
+  LogEvent(L"rebuild %d pages -> %ls : %ls", int(job.pageList.size()), SUCCEEDED(hr) ? L"ok" : L"FAILED",
+           message.c_str());
+  if (job.syncResult) job.syncResult->hr = hr;
+  if (job.errorText) *job.errorText = message;
+  SetDone(job);
+}
