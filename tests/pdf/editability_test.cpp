@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -40,7 +39,10 @@ void WritePdf(const std::wstring& path, int pages) {
   }
   body += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
           std::to_string(xref) + "\n%%EOF\n";
-  std::ofstream(path, std::ios::binary) << body;
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, body.data(), DWORD(body.size()), &written, nullptr);
+  CloseHandle(h);
 }
 
 // Answers the message boxes this process shows, remembering their text.
