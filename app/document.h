@@ -10,6 +10,7 @@
 #include "engine/engine_types.h"
 #include "engine/result_caches.h"
 #include "pages/page_order.h"
+#include "view/layout.h"
 
 // Values that a caller sets before OpenDocument and that the next load
 // consumes (the reload after a save sets them all; the start-up sets the
@@ -30,7 +31,6 @@ struct PendingLoad {
   std::vector<ImportedPdf> importedPdfs;
 };
 
-enum ZoomMode : int { kZoomFitWidth = 0, kZoomFitPage = 1, kZoomCustom = 2 };
 enum EditState : int { kEditNotChecked = 0, kEditAllowed = 1, kEditRefused = 2 };
 
 struct Document {
@@ -55,14 +55,10 @@ struct Document {
   // stack and the selected position.
   PageModel pages;
 
-  int zoomMode = kZoomFitWidth;
-  double zoom = 100.0;  // percent
-  int rotation = 0;     // quarter turns clockwise, 0-3
-  int scrollX = 0;
-  int scrollY = 0;
-  // The current page position. Until the layout keeps it in step with
-  // scrolling it is the position last gone to.
-  int currentPosition = 0;
+  // The page column: zoom mode and percentage, rotation, the geometry of
+  // every position and the scroll position. The current page follows from
+  // it (CurrentPage).
+  ViewLayout view;
 
   std::vector<BookmarkEntry> bookmarks;
 

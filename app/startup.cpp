@@ -9,10 +9,12 @@
 #include "app/commands.h"
 #include "app/event_log.h"
 #include "app/main_window.h"
+#include "app/ribbon.h"
 #include "app/settings.h"
 #include "app/window_geometry.h"
 #include "engine/document_open.h"
 #include "engine/worker_messages.h"
+#include "view/page_view.h"
 
 AppState g_app;
 
@@ -35,6 +37,8 @@ struct WindowClass {
 // windows are built.
 const WindowClass kWindowClasses[] = {
     {L"FolivexMain", MainWndProc, true},
+    {L"FVRibbon", RibbonWndProc, false},
+    {L"FolivexView", PageViewProc, false},
 };
 
 bool RegisterWindowClasses() {

@@ -37,9 +37,9 @@ void UpdateStatus() {
   if (!g_statusBar) return;
   const Document& d = g_doc;
   int count = int(d.pages.order.size());
-  SetPart(0, StatusPageText(d.loaded, d.loading, d.currentPosition, count));
-  SetPart(1, StatusZoomText(d.loaded, d.zoomMode, d.zoom));
-  SetPart(2, StatusRotationText(d.loaded, d.rotation));
+  SetPart(0, StatusPageText(d.loaded, d.loading, CurrentPage(d.view), count));
+  SetPart(1, StatusZoomText(d.loaded, d.view.zoomMode, d.view.zoomPercent));
+  SetPart(2, StatusRotationText(d.loaded, d.view.rotation));
 }
 
 void ShowStatusMessage(const std::wstring& text) {

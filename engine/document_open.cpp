@@ -79,21 +79,17 @@ void InstallDocument(OpenResult& r) {
   g_doc.editState = kEditNotChecked;
   g_doc.editRefusal.clear();
   g_doc.loaded = true;
-  g_doc.scrollX = 0;
-  g_doc.scrollY = 0;
-  g_doc.currentPosition = 0;
 
+  // The page column, scrolled to the top: the view kept over a reload, or
+  // the one the DefaultZoom setting asks for.
+  OpeningView view = StartViewFor(g_settings.DefaultZoom);
   if (pending.keepView) {
-    g_doc.rotation = pending.rotation;
-    g_doc.zoomMode = pending.zoomMode;
-    g_doc.zoom = pending.zoom;
+    view.rotation = pending.rotation;
+    view.zoomMode = pending.zoomMode;
+    view.zoom = pending.zoom;
     pending.keepView = false;
-  } else {
-    StartView view = StartViewFor(g_settings.DefaultZoom);
-    g_doc.rotation = view.rotation;
-    g_doc.zoomMode = view.zoomMode;
-    g_doc.zoom = view.zoom;
   }
+  StartView(g_doc.view, pages.widths, pages.heights, view.zoomMode, view.zoom, view.rotation);
 
   WriteLastFile(g_doc.path);
   if (ViewHooks().documentLoaded) ViewHooks().documentLoaded();
@@ -132,7 +128,7 @@ void ReportFailure(const OpenResult& r) {
 }  // namespace
 
 void CloseDocument() {
-  if (g_doc.loaded) WriteLastPage(g_doc.currentPosition);
+  if (g_doc.loaded) WriteLastPage(CurrentPage(g_doc.view));
 
   ++g_doc.generation;
   RenderJob close;
@@ -157,9 +153,7 @@ void CloseDocument() {
   g_doc.editRefusal.clear();
   g_doc.loaded = false;
   g_doc.loading = false;
-  g_doc.scrollX = 0;
-  g_doc.scrollY = 0;
-  g_doc.currentPosition = 0;
+  ClearView(g_doc.view);
   if (ViewHooks().documentClosed) ViewHooks().documentClosed();
   RefreshShell();
 }
@@ -239,7 +233,7 @@ void CloseWithConfirmation() {
 }
 
 void RememberLastPage() {
-  if (g_doc.loaded) WriteLastPage(g_doc.currentPosition);
+  if (g_doc.loaded) WriteLastPage(CurrentPage(g_doc.view));
 }
 
 void ReleaseDocumentAtExit() {
@@ -255,9 +249,7 @@ void GoToPosition(int position) {
     ViewHooks().goToPosition(position);
     return;
   }
-  const int n = g_doc.pages.PageCount();
-  if (n <= 0) return;
-  g_doc.currentPosition = std::clamp(position, 0, n - 1);
+  GoToPage(g_doc.view, position);  // clamped; nothing without pages
 }
 
 bool RunDocumentJob(RenderJob job) {

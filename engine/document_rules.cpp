@@ -26,8 +26,8 @@ bool KeepBroughtInPages(size_t pendingCount, int n, int pageCount) {
   return pendingCount > 0 && n >= 0 && pendingCount + static_cast<size_t>(n) == static_cast<size_t>(pageCount);
 }
 
-StartView StartViewFor(int defaultZoom) {
-  StartView view;
+OpeningView StartViewFor(int defaultZoom) {
+  OpeningView view;
   if (defaultZoom == 0)
     view.zoomMode = 0;
   else if (defaultZoom == 1)

@@ -21,13 +21,13 @@ PageOrder InitialOrder(int n, int pageCount, const PageOrder& pending);
 // and the file's own pages make up the whole page count.
 bool KeepBroughtInPages(size_t pendingCount, int n, int pageCount);
 
-struct StartView {
+struct OpeningView {
   int zoomMode = 0;     // 0 fit width, 1 fit page, 2 custom
   double zoom = 100.0;  // percent (the fit modes compute their own)
   int rotation = 0;
 };
 // The view a newly opened document starts with, from the DefaultZoom setting.
-StartView StartViewFor(int defaultZoom);
+OpeningView StartViewFor(int defaultZoom);
 
 // HRESULT-style statuses of an open.
 inline constexpr uint32_t kOpenNoEngine = 0x80040154;

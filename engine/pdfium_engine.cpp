@@ -5,6 +5,7 @@
 
 #include "app/event_log.h"
 #include "engine/bookmark_walk.h"
+#include "engine/dib.h"
 #include "engine/engine_rules.h"
 
 namespace {
@@ -244,19 +245,9 @@ HRESULT PdfiumEngine::Render(int index, int width, int height, int rotation, boo
   const int bw = turned ? height : width, bh = turned ? width : height;
   if (static_cast<long long>(bw) * bh * 4 > kMaxBitmapBytes) return E_OUTOFMEMORY;
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = bw;
-  info.bmiHeader.biHeight = -bh;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) {
-    if (dib) DeleteObject(dib);
-    return E_OUTOFMEMORY;
-  }
+  HBITMAP dib = CreateTopDownDib(bw, bh, &bits);
+  if (!dib) return E_OUTOFMEMORY;
   bool ok = false;
   if (FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber)) {
     if (FPDF_BITMAP bitmap = api_.FPDFBitmap_CreateEx(bw, bh, kFpdfBitmapBgra, bits, bw * 4)) {

@@ -4,6 +4,7 @@ list(APPEND FV_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/bookmark_walk.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pdfium_api.cpp)
 list(APPEND FV_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/dib.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pdf_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pdfium_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_bootstrap.cpp

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "app/event_log.h"
+#include "engine/dib.h"
 #include "engine/engine_rules.h"
 #include "engine/winrt_pdf.h"
 
@@ -124,19 +125,9 @@ HRESULT MakeTurnedBitmap(const uint32_t* pixels, int width, int height, int rota
   if (static_cast<long long>(width) * height * 4 > kMaxBitmapBytes) return E_OUTOFMEMORY;
   const bool turned = rotation & 1;
   const int bw = turned ? height : width, bh = turned ? width : height;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = bw;
-  info.bmiHeader.biHeight = -bh;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) {
-    if (dib) DeleteObject(dib);
-    return E_OUTOFMEMORY;
-  }
+  HBITMAP dib = CreateTopDownDib(bw, bh, &bits);
+  if (!dib) return E_OUTOFMEMORY;
   TurnPixels(pixels, width, height, rotation, static_cast<uint32_t*>(bits));
   GdiFlush();
   out.bitmap = dib;

@@ -122,6 +122,10 @@ class DocumentOpen : public DocumentFixture {
 TEST_F(DocumentOpen, OpenInstallsTheDocumentAndCloseClearsIt) {
   g_settings.DefaultZoom = 2;
   g_doc.pending.pagePosition = 3;
+  // The size of a page view (there is no view window here): the reading line
+  // a third down it decides the current page.
+  g_doc.view.viewWidth = 400;
+  g_doc.view.viewHeight = 300;
   const int before = g_doc.generation;
   OpenDocument(L"C:\\docs\\report.pdf", L"");
   EXPECT_TRUE(g_doc.loading);
@@ -138,16 +142,18 @@ TEST_F(DocumentOpen, OpenInstallsTheDocumentAndCloseClearsIt) {
   EXPECT_EQ(g_doc.pages.order[19], 19);
   EXPECT_FALSE(g_doc.pages.orderChanged);
   EXPECT_EQ(g_doc.bookmarks.size(), 1u);
-  EXPECT_EQ(g_doc.zoomMode, kZoomCustom);
-  EXPECT_EQ(g_doc.zoom, 100.0);
-  EXPECT_EQ(g_doc.currentPosition, 3);
+  EXPECT_EQ(g_doc.view.zoomMode, kZoomCustom);
+  EXPECT_EQ(g_doc.view.zoomPercent, 100.0);
+  EXPECT_EQ(g_doc.view.PageCount(), 20);
+  EXPECT_EQ(CurrentPage(g_doc.view), 3);
   EXPECT_EQ(g_doc.pending.pagePosition, -1);
   EXPECT_EQ(ReadLastFile(), L"C:\\docs\\report.pdf");
   EXPECT_NE(Log().find(L"OnLoaded hr=0x00000000 pages=20 path=C:\\docs\\report.pdf"), std::wstring::npos);
 
-  g_doc.currentPosition = 7;
+  GoToPage(g_doc.view, 7);
   CloseDocument();
   EXPECT_EQ(ReadLastPage(), 7);
+  EXPECT_EQ(g_doc.view.PageCount(), 0);
   EXPECT_FALSE(g_doc.loaded);
   EXPECT_EQ(g_doc.generation, before + 2);
   EXPECT_EQ(Title(), L"Folivex");
@@ -181,8 +187,8 @@ TEST_F(DocumentOpen, AReloadConsumesThePendingValues) {
   EXPECT_EQ(g_doc.pages.order.front(), 21);
   EXPECT_TRUE(g_doc.pages.orderChanged);
   EXPECT_EQ(Title(), L"* report.pdf - Folivex");
-  EXPECT_EQ(g_doc.rotation, 1);
-  EXPECT_EQ(g_doc.zoom, 150.0);
+  EXPECT_EQ(g_doc.view.rotation, 1);
+  EXPECT_EQ(g_doc.view.zoomPercent, 150.0);
   EXPECT_FALSE(pending.keepView);
   EXPECT_TRUE(pending.order.empty());
   EXPECT_TRUE(pending.broughtIn.empty());
@@ -205,7 +211,7 @@ TEST_F(DocumentOpen, AReloadConsumesThePendingValues) {
   EXPECT_FALSE(Exists(copy));
   EXPECT_EQ(g_doc.pages.PageCount(), 20);
   EXPECT_EQ(g_doc.pages.order[1], 1);
-  EXPECT_EQ(g_doc.rotation, 0);
+  EXPECT_EQ(g_doc.view.rotation, 0);
 }
 
 TEST_F(DocumentOpen, OnlyTheLastOfTwoQuickOpensIsShown) {

@@ -26,7 +26,7 @@ TEST(DocumentRules, StartingView) {
   EXPECT_EQ(StartViewFor(0).zoomMode, 0);
   EXPECT_EQ(StartViewFor(1).zoomMode, 1);
   for (int setting : {2, 7, -1}) {
-    StartView v = StartViewFor(setting);
+    OpeningView v = StartViewFor(setting);
     EXPECT_EQ(v.zoomMode, 2) << setting;
     EXPECT_EQ(v.zoom, 100.0);
     EXPECT_EQ(v.rotation, 0);

@@ -1,0 +1,31 @@
+#include "app/cleanup.h"
+
+#include <windows.h>
+
+bool OlderThanOneDay(uint64_t lastWrite, uint64_t now) { return now > lastWrite && now - lastWrite > kOneDayIn100ns; }
+
+namespace {
+
+uint64_t AsNumber(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+}  // namespace
+
+void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder) {
+  if (!programPath.empty()) {
+    DeleteFileW((programPath + L".old").c_str());
+    size_t cut = programPath.find_last_of(L'\\');
+    if (cut != std::wstring::npos) DeleteFileW((programPath.substr(0, cut + 1) + L"pdfium.dll.old").c_str());
+  }
+  if (tempFolder.empty()) return;
+  FILETIME nowTime;
+  GetSystemTimeAsFileTime(&nowTime);
+  const uint64_t now = AsNumber(nowTime);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((tempFolder + L"Folivex-import-*.pdf").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (OlderThanOneDay(AsNumber(found.ftLastWriteTime), now)) DeleteFileW((tempFolder + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}

@@ -1,0 +1,60 @@
+#include "app/cleanup.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::wstring MakeFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring folder = std::wstring(temp) + L"folivex-cleanup-test\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+void Touch(const std::wstring& path, double hoursOld) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  uint64_t t = (uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  t -= uint64_t(hoursOld * 36000000000.0);
+  FILETIME when = {DWORD(t), DWORD(t >> 32)};
+  SetFileTime(h, nullptr, nullptr, &when);
+  CloseHandle(h);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TEST(Cleanup, AgeRule) {
+  EXPECT_FALSE(OlderThanOneDay(1000, 1000 + kOneDayIn100ns));
+  EXPECT_TRUE(OlderThanOneDay(1000, 1001 + kOneDayIn100ns));
+  EXPECT_FALSE(OlderThanOneDay(5000, 1000));  // written "in the future"
+}
+
+TEST(Cleanup, RemovesLeftoversAndKeepsRecentCopies) {
+  std::wstring folder = MakeFolder();
+  std::wstring program = folder + L"Folivex.exe";
+  Touch(program, 0);
+  Touch(program + L".old", 0);
+  Touch(folder + L"pdfium.dll.old", 0);
+  Touch(folder + L"Folivex-import-7-1.pdf", 25);
+  Touch(folder + L"Folivex-import-7-2.pdf", 23);
+  Touch(folder + L"other-25h.pdf", 25);
+
+  RunCleanup(program, folder);
+  EXPECT_TRUE(Exists(program));
+  EXPECT_FALSE(Exists(program + L".old"));
+  EXPECT_FALSE(Exists(folder + L"pdfium.dll.old"));
+  EXPECT_FALSE(Exists(folder + L"Folivex-import-7-1.pdf"));
+  EXPECT_TRUE(Exists(folder + L"Folivex-import-7-2.pdf"));
+  EXPECT_TRUE(Exists(folder + L"other-25h.pdf"));
+
+  for (const wchar_t* name : {L"Folivex.exe", L"Folivex-import-7-2.pdf", L"other-25h.pdf"})
+    DeleteFileW((folder + name).c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace

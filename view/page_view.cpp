@@ -1,0 +1,518 @@
+#include "view/page_view.h"
+
+#include <windowsx.h>
+
+#include <cwchar>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/document.h"
+#include "app/prompt_dialog.h"
+#include "app/ribbon.h"
+#include "app/settings.h"
+#include "app/status_bar.h"
+#include "engine/render_worker.h"
+#include "engine/worker_messages.h"
+
+static_assert(kKeyEscape == VK_ESCAPE && kKeySpace == VK_SPACE && kKeyPageUp == VK_PRIOR &&
+              kKeyPageDown == VK_NEXT && kKeyEnd == VK_END && kKeyHome == VK_HOME && kKeyLeft == VK_LEFT &&
+              kKeyUp == VK_UP && kKeyRight == VK_RIGHT && kKeyDown == VK_DOWN);
+static_assert(kBarLineUp == SB_LINEUP && kBarLineDown == SB_LINEDOWN && kBarPageUp == SB_PAGEUP &&
+              kBarPageDown == SB_PAGEDOWN && kBarThumbPosition == SB_THUMBPOSITION &&
+              kBarThumbTrack == SB_THUMBTRACK && kBarTop == SB_TOP && kBarBottom == SB_BOTTOM);
+
+namespace {
+
+struct ViewState {
+  HWND window = nullptr;
+  // Panning: the mouse and scroll positions where the drag started.
+  bool panning = false;
+  POINT panMouse = {};
+  int64_t panScrollX = 0;
+  int64_t panScrollY = 0;
+  int wheelRest = 0;               // Ctrl + wheel movement not yet turned into a zoom step
+  // Setting the scroll bars can resize the window (a bar appears or goes);
+  // such a resize is remembered and laid out once the bars are set.
+  bool settingBars = false;
+  bool resizedMeanwhile = false;
+  int pendingWidth = 0;
+  int pendingHeight = 0;
+  // The off-screen picture every paint draws into.
+  HDC backDc = nullptr;
+  HBITMAP backBitmap = nullptr;
+  HGDIOBJ backOld = nullptr;
+  int backWidth = 0;
+  int backHeight = 0;
+};
+
+ViewState g_view;
+PageViewHooks g_hooks;
+
+ViewLayout& View() { return g_doc.view; }
+
+COLORREF ToColorRef(BackgroundRgb c) { return RGB(c.r, c.g, c.b); }
+
+// --- Scroll bars and repainting ----------------------------------------------
+
+void SetBar(int bar, const ScrollBarNumbers& n) {
+  SCROLLINFO si = {};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | (n.disableNoScroll ? SIF_DISABLENOSCROLL : 0);
+  si.nMin = n.min;
+  si.nMax = n.max;
+  si.nPage = UINT(n.page);
+  si.nPos = n.pos;
+  SetScrollInfo(g_view.window, bar, &si, TRUE);
+}
+
+void UpdateScrollBars() {
+  if (!g_view.window || g_view.settingBars) return;
+  g_view.settingBars = true;
+  // A bar that appears or goes changes the client size; the layout follows
+  // that size and the bars are set again (a few rounds settle it).
+  for (int round = 0; round < 3; ++round) {
+    g_view.resizedMeanwhile = false;
+    SetBar(SB_VERT, VerticalScrollBar(View()));
+    SetBar(SB_HORZ, HorizontalScrollBar(View()));
+    if (!g_view.resizedMeanwhile) break;
+    SetViewSize(View(), g_view.pendingWidth, g_view.pendingHeight);
+  }
+  g_view.settingBars = false;
+}
+
+// Scrolls to a content position; repaints only when it moved.
+void ScrollViewTo(int64_t x, int64_t y) {
+  ViewLayout& v = View();
+  const int64_t oldX = v.scrollX, oldY = v.scrollY;
+  ScrollTo(v, x, y);
+  if (v.scrollX != oldX || v.scrollY != oldY) PageViewLayoutChanged();
+}
+
+void ScrollViewBy(int64_t dx, int64_t dy) {
+  ViewLayout& v = View();
+  const int64_t oldX = v.scrollX, oldY = v.scrollY;
+  ScrollBy(v, dx, dy);
+  if (v.scrollX != oldX || v.scrollY != oldY) PageViewLayoutChanged();
+}
+
+void EndPointerStates() {
+  if (g_view.panning && GetCapture() == g_view.window) ReleaseCapture();
+  g_view.panning = false;
+}
+
+void OnDocumentChanged() {
+  EndPointerStates();
+  PageViewLayoutChanged();
+}
+
+// --- Painting ----------------------------------------------------------------
+
+void FillBox(HDC dc, const PageBox& box, int width, int height, COLORREF colour) {
+  WindowRect r;
+  if (!ClipToWindow(box, width, height, r)) return;
+  RECT rect = {r.left, r.top, r.right, r.bottom};
+  SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+bool EnsureBackBuffer(HDC windowDc, int width, int height) {
+  if (g_view.backDc && g_view.backWidth == width && g_view.backHeight == height) return true;
+  if (g_view.backDc) {
+    SelectObject(g_view.backDc, g_view.backOld);
+    DeleteDC(g_view.backDc);
+    g_view.backDc = nullptr;
+  }
+  if (g_view.backBitmap) {
+    DeleteObject(g_view.backBitmap);
+    g_view.backBitmap = nullptr;
+  }
+  HDC dc = CreateCompatibleDC(windowDc);
+  HBITMAP bitmap = dc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
+  if (!bitmap) {
+    if (dc) DeleteDC(dc);
+    return false;
+  }
+  g_view.backDc = dc;
+  g_view.backBitmap = bitmap;
+  g_view.backOld = SelectObject(dc, bitmap);
+  g_view.backWidth = width;
+  g_view.backHeight = height;
+  return true;
+}
+
+void ReleaseBackBuffer() {
+  if (g_view.backDc) {
+    SelectObject(g_view.backDc, g_view.backOld);
+    DeleteDC(g_view.backDc);
+  }
+  if (g_view.backBitmap) DeleteObject(g_view.backBitmap);
+  g_view.backDc = nullptr;
+  g_view.backBitmap = nullptr;
+  g_view.backWidth = g_view.backHeight = 0;
+}
+
+void DrawEmptyState(HDC dc, int width, int height) {
+  const wchar_t* text =
+      g_doc.loading ? L"Loading..." : L"Open a PDF with Ctrl+O\nor drag and drop a PDF file here";
+  HGDIOBJ oldFont = SelectObject(dc, g_app.fontLarge ? HGDIOBJ(g_app.fontLarge) : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(EmptyStateTextColour(g_settings.Background)));
+  RECT measured = {0, 0, width, 0};
+  DrawTextW(dc, text, -1, &measured, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  const int textHeight = measured.bottom - measured.top;
+  RECT r = {0, (height - textHeight) / 2, width, (height - textHeight) / 2 + textHeight};
+  DrawTextW(dc, text, -1, &r, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, oldFont);
+}
+
+// Copies a cached picture into the page box. False when it could not be
+// drawn (the placeholder goes there instead).
+bool DrawPicture(HDC dc, HDC pictureDc, const CachedPicture& picture, const PageBox& box, int width, int height) {
+  if (!picture.bitmap || picture.gotWidth <= 0 || picture.gotHeight <= 0) return false;
+  PictureBlit blit;
+  if (!PlanPictureBlit(box, picture.gotWidth, picture.gotHeight, width, height, blit)) return true;  // not in sight
+  HGDIOBJ old = SelectObject(pictureDc, static_cast<HBITMAP>(picture.bitmap));
+  if (!old) return false;
+  BOOL ok = blit.stretch ? StretchBlt(dc, blit.dstX, blit.dstY, blit.dstWidth, blit.dstHeight, pictureDc, blit.srcX,
+                                      blit.srcY, blit.srcWidth, blit.srcHeight, SRCCOPY)
+                         : BitBlt(dc, blit.dstX, blit.dstY, blit.dstWidth, blit.dstHeight, pictureDc, blit.srcX,
+                                  blit.srcY, SRCCOPY);
+  SelectObject(pictureDc, old);
+  return ok != FALSE;
+}
+
+void DrawPages(HDC dc, int width, int height) {
+  ViewLayout& v = View();
+  const PageOrder& order = g_doc.pages.order;
+  const DWORD now = GetTickCount();
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  HDC pictureDc = CreateCompatibleDC(dc);
+
+  const PageRange visible = VisiblePages(v);
+  const int shadowOffset = ScaleForDpi(3, v.dpi);
+  const COLORREF shadow = ToColorRef(PageShadowColour(g_settings.Background));
+  for (int p = visible.first; p < visible.end; ++p) {
+    const PageBox box = PageBoxInWindow(v, p);
+    if (g_settings.PageShadow) {
+      PageBox under = box;
+      under.left += shadowOffset;
+      under.top += shadowOffset;
+      FillBox(dc, under, width, height, shadow);
+    }
+    const int page = size_t(p) < order.size() ? order[size_t(p)] : -1;
+    const CachedPicture* picture = page >= 0 ? g_doc.pictures.Find(page) : nullptr;
+    bool drawn = false;
+    if (picture && picture->rotation == v.rotation && pictureDc) {
+      g_doc.pictures.Touch(page, now);
+      // A picture of another size (an older zoom, or a pixel off) is stretched.
+      drawn = DrawPicture(dc, pictureDc, *picture, box, width, height);
+    }
+    if (!drawn) FillBox(dc, box, width, height, ToColorRef(kPlaceholderColour));
+    if (g_doc.pdfium && g_hooks.decoratePage) g_hooks.decoratePage(dc, p, box, now);
+  }
+  if (pictureDc) DeleteDC(pictureDc);
+
+  // One request per paint replaces every earlier one: the visible pages that
+  // lack a current picture, then the page below and the page above.
+  const std::vector<int> wanted = RenderList(visible, v.PageCount(), [&](int p) {
+    return size_t(p) < order.size() && PictureUpToDate(g_doc.pictures, v, p, order[size_t(p)]);
+  });
+  g_worker.RequestPageRenders(PageRenderJobs(v, order, wanted, g_doc.generation));
+  TrimPagePictures(VisibleEnginePages(v, order));
+}
+
+void Paint(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  RECT client = {};
+  GetClientRect(window, &client);
+  const int width = client.right, height = client.bottom;
+  if (dc && width > 0 && height > 0 && EnsureBackBuffer(dc, width, height)) {
+    HDC back = g_view.backDc;
+    RECT all = {0, 0, width, height};
+    SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
+    ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    if (g_doc.loaded)
+      DrawPages(back, width, height);
+    else
+      DrawEmptyState(back, width, height);
+    BitBlt(dc, 0, 0, width, height, back, 0, 0, SRCCOPY);
+  }
+  EndPaint(window, &ps);
+}
+
+// --- Input -------------------------------------------------------------------
+
+bool ScreenPointIn(HWND window, POINT screen) {
+  RECT r;
+  return window && IsWindowVisible(window) && GetWindowRect(window, &r) && PtInRect(&r, screen);
+}
+
+// The window a wheel turn belongs to when it is not the view: the page panel
+// or the ribbon under the pointer.
+HWND WheelOwnerAt(HWND view, POINT screen) {
+  HWND parent = GetParent(view);
+  HWND panel = parent ? FindWindowExW(parent, nullptr, L"FVThumbs", nullptr) : nullptr;
+  if (ScreenPointIn(panel, screen)) return panel;
+  HWND ribbon = RibbonWindow();
+  if (ScreenPointIn(ribbon, screen)) return ribbon;
+  return nullptr;
+}
+
+void OnWheel(int delta, WORD keys) {
+  if (keys & MK_CONTROL) {
+    // Without a document the movement is used up all the same.
+    const int steps = TakeWheelZoomSteps(g_view.wheelRest, delta);
+    if (!g_doc.loaded || steps == 0) return;
+    for (int i = 0; i < steps; ++i) ZoomIn(View());
+    for (int i = 0; i > steps; --i) ZoomOut(View());
+    PageViewLayoutChanged();
+    return;
+  }
+  if (!g_doc.loaded) return;
+  const int64_t distance = WheelScrollDistance(delta, View().dpi);
+  if (keys & MK_SHIFT)
+    ScrollViewBy(distance, 0);
+  else
+    ScrollViewBy(0, distance);
+}
+
+void OnScrollBar(HWND window, bool vertical, int code) {
+  if (!g_doc.loaded) return;
+  ViewLayout& v = View();
+  const ScrollBarNumbers numbers = vertical ? VerticalScrollBar(v) : HorizontalScrollBar(v);
+  SCROLLINFO si = {};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_TRACKPOS;
+  GetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &si);
+  int64_t target = 0;
+  if (!ScrollBarTarget(code, vertical ? v.scrollY : v.scrollX, vertical ? v.viewHeight : v.viewWidth,
+                       ContentFromBar(numbers, si.nTrackPos), vertical ? v.contentHeight : v.contentWidth, v.dpi,
+                       target))
+    return;
+  if (vertical)
+    ScrollViewTo(v.scrollX, target);
+  else
+    ScrollViewTo(target, v.scrollY);
+}
+
+void OnKey(int virtualKey) {
+  const ViewKey key = ViewKeyFor(virtualKey);
+  if (key == ViewKey::Escape) {
+    if (g_hooks.escape) g_hooks.escape();
+    return;
+  }
+  if (!g_doc.loaded) return;
+  ViewLayout& v = View();
+  const int64_t oldX = v.scrollX, oldY = v.scrollY;
+  if (ApplyViewKey(v, key) && (v.scrollX != oldX || v.scrollY != oldY)) PageViewLayoutChanged();
+}
+
+void BeginPan(HWND window, POINT at) {
+  SetCapture(window);
+  g_view.panning = true;
+  g_view.panMouse = at;
+  g_view.panScrollX = View().scrollX;
+  g_view.panScrollY = View().scrollY;
+  SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
+}
+
+// The pointer: the four-way arrows while panning, else the arrow. (Text
+// and links bring their own cursors with selection and link following.)
+void SetViewCursor() {
+  SetCursor(LoadCursorW(nullptr, g_doc.loaded && g_view.panning ? IDC_SIZEALL : IDC_ARROW));
+}
+
+// Go to page: the prompt, then the typed number's page.
+void AskAndGoToPage(HWND owner) {
+  wchar_t prompt[64];
+  std::swprintf(prompt, 64, L"Go to page (1 - %d):", View().PageCount());
+  std::wstring typed;
+  if (!PromptText(owner, L"Go to page", prompt, false, std::to_wstring(CurrentPage(View()) + 1), typed)) return;
+  const int number = ReadTypedNumber(typed);
+  // The document may have gone while the prompt was up; GoToPage then does nothing.
+  if (number > 0 && g_doc.loaded) GoToPage(View(), number - 1);
+}
+
+}  // namespace
+
+// --- Interface ---------------------------------------------------------------
+
+void SetPageViewHooks(const PageViewHooks& hooks) { g_hooks = hooks; }
+
+void PageViewLayoutChanged() {
+  UpdateScrollBars();
+  if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
+  UpdateStatus();
+}
+
+void PageViewPagesChanged() {
+  SetPageSizes(View(), g_doc.pages.widths, g_doc.pages.heights);
+  RelayoutKeepingPosition(View());
+  PageViewLayoutChanged();
+}
+
+void PageViewGoToPosition(int position) {
+  GoToPage(View(), position);
+  PageViewLayoutChanged();
+}
+
+bool PageViewCommand(HWND owner, unsigned short id) {
+  switch (id) {
+    case CMD_PREV_PAGE:
+    case CMD_NEXT_PAGE:
+    case CMD_FIRST_PAGE:
+    case CMD_LAST_PAGE:
+    case CMD_GOTO_PAGE:
+    case CMD_ZOOM_IN:
+    case CMD_ZOOM_OUT:
+    case CMD_ACTUAL_SIZE:
+    case CMD_FIT_WIDTH:
+    case CMD_FIT_PAGE:
+    case CMD_ROTATE_LEFT:
+    case CMD_ROTATE_RIGHT:
+      break;
+    default:
+      return false;
+  }
+  if (!g_doc.loaded) return true;
+  ViewLayout& v = View();
+  switch (id) {
+    case CMD_PREV_PAGE:
+      PreviousPage(v);
+      break;
+    case CMD_NEXT_PAGE:
+      NextPage(v);
+      break;
+    case CMD_FIRST_PAGE:
+      FirstPage(v);
+      break;
+    case CMD_LAST_PAGE:
+      LastPage(v);
+      break;
+    case CMD_GOTO_PAGE:
+      AskAndGoToPage(owner);
+      break;
+    case CMD_ZOOM_IN:
+      ZoomIn(v);
+      break;
+    case CMD_ZOOM_OUT:
+      ZoomOut(v);
+      break;
+    case CMD_ACTUAL_SIZE:
+      ActualSize(v);
+      break;
+    case CMD_FIT_WIDTH:
+      FitWidth(v);
+      break;
+    case CMD_FIT_PAGE:
+      FitPage(v);
+      break;
+    case CMD_ROTATE_LEFT:
+      RotateLeft(v);
+      break;
+    case CMD_ROTATE_RIGHT:
+      RotateRight(v);
+      break;
+  }
+  PageViewLayoutChanged();
+  return true;
+}
+
+HWND CreatePageView(HWND parent) {
+  HWND view = CreateWindowExW(0, L"FolivexView", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+                              0, 0, 0, 0, parent, nullptr, g_app.instance, nullptr);
+  if (!view) return nullptr;
+  // Double-clicks (word selection) are asked for on the class once the view exists.
+  SetClassLongPtrW(view, GCL_STYLE, LONG_PTR(GetClassLongPtrW(view, GCL_STYLE) | CS_DBLCLKS));
+  g_app.pageView = view;
+
+  DocumentViewHooks hooks = ViewHooks();
+  hooks.documentLoaded = OnDocumentChanged;
+  hooks.documentClosed = OnDocumentChanged;
+  hooks.goToPosition = PageViewGoToPosition;
+  SetDocumentViewHooks(hooks);
+
+  PageViewLayoutChanged();
+  return view;
+}
+
+LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      g_view.window = window;
+      View().dpi = g_app.dpi;
+      return 0;
+    case WM_DESTROY:
+      EndPointerStates();
+      ReleaseBackBuffer();
+      g_view.window = nullptr;
+      if (g_app.pageView == window) g_app.pageView = nullptr;
+      return 0;
+    case WM_SIZE: {
+      const int width = LOWORD(lParam), height = HIWORD(lParam);
+      if (g_view.settingBars) {
+        g_view.resizedMeanwhile = true;
+        g_view.pendingWidth = width;
+        g_view.pendingHeight = height;
+        return 0;
+      }
+      SetViewSize(View(), width, height);
+      PageViewLayoutChanged();
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers everything
+    case WM_PAINT:
+      Paint(window);
+      return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        SetViewCursor();
+        return TRUE;
+      }
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      if (ViewKeyFor(int(wParam)) == ViewKey::None) break;
+      OnKey(int(wParam));
+      return 0;
+    case WM_MOUSEWHEEL: {
+      POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (HWND owner = WheelOwnerAt(window, screen)) return SendMessageW(owner, message, wParam, lParam);
+      OnWheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam));
+      return 0;
+    }
+    case WM_MOUSEHWHEEL:
+      // Tilted right (a positive delta) scrolls right.
+      if (g_doc.loaded) ScrollViewBy(-WheelScrollDistance(GET_WHEEL_DELTA_WPARAM(wParam), View().dpi), 0);
+      return 0;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+      OnScrollBar(window, message == WM_VSCROLL, LOWORD(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      // A double-click's second press pans like any other press.
+      SetFocus(window);
+      if (g_doc.loaded) BeginPan(window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
+    case WM_MOUSEMOVE:
+      if (g_view.panning) {
+        const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        ScrollViewTo(g_view.panScrollX + g_view.panMouse.x - x, g_view.panScrollY + g_view.panMouse.y - y);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (g_view.panning && GetCapture() == window) ReleaseCapture();
+      g_view.panning = false;
+      return 0;
+    case WM_CAPTURECHANGED:
+      g_view.panning = false;
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}

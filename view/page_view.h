@@ -1,0 +1,49 @@
+// The page view (window class FolivexView): the child of the main window
+// that shows the page column of the open document. It paints the pages from
+// the page picture cache, asks the render worker for the pictures it lacks,
+// keeps the scroll bars in step with the layout (g_doc.view), and turns the
+// wheel, the keys, the scroll bars and mouse drags into scrolling, panning
+// and zooming. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include "view/page_view_rules.h"
+
+LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Creates the page view as a child of the main window (hidden size; the main
+// window places it), stores it in g_app.pageView, adds double-click messages
+// to its class and connects it to the document's open and close. Null when
+// the window could not be made.
+HWND CreatePageView(HWND parent);
+
+// The layout or the scroll position in g_doc.view changed (zoom, rotation,
+// page order, a load or close, a scroll): the scroll bars are set from it,
+// the view is repainted and the status bar refreshed.
+void PageViewLayoutChanged();
+
+// The page order changed (move, delete, bring in): the per-position sizes are
+// taken from the page model again and the layout keeps the current page.
+void PageViewPagesChanged();
+
+// Shows on-screen position p at the top of the window (clamped).
+void PageViewGoToPosition(int position);
+
+// The view commands of the main window: previous, next, first and last page,
+// go to page (with the prompt owned by `owner`), zoom in and out, actual
+// size, fit width, fit page, rotate left and right. They do nothing without
+// a document. True when `id` is one of these commands.
+bool PageViewCommand(HWND owner, unsigned short id);
+
+// Where find, selection and links join the view. Every hook is optional.
+struct PageViewHooks {
+  // After a page's picture (or placeholder) is drawn, with the page box in
+  // window coordinates and the paint's tick count: ask for the page's text
+  // and draw the find and selection highlights. Called only for documents
+  // served by PDFium.
+  void (*decoratePage)(HDC dc, int position, const PageBox& box, DWORD paintTime) = nullptr;
+  // Esc in the view: cancel a page drag of the page panel, clear the
+  // selection or close the find bar. True when it did one of these.
+  bool (*escape)() = nullptr;
+};
+void SetPageViewHooks(const PageViewHooks& hooks);
