@@ -6,6 +6,9 @@
 
 #include "app/commands.h"
 
+// The program's version, as the version resource and the update feed know it.
+inline constexpr wchar_t kFolivexVersion[] = L"1.6.2";
+
 struct AppState {
   HINSTANCE instance = nullptr;
   bool forceWindowsEngine = false;  // "/winengine": don't use PDFium

@@ -1,17 +1,100 @@
 #include "app/main_window.h"
 
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "app/cleanup.h"
 #include "app/commands.h"
+#include "app/document.h"
 #include "app/ribbon.h"
-#include "app/settings_tab.h"
+#include "app/second_window.h"
 #include "app/settings.h"
+#include "app/settings_tab.h"
+#include "app/startup.h"
+#include "app/status_bar.h"
 #include "engine/document_open.h"
 #include "engine/worker_messages.h"
 #include "view/page_view.h"
+
+namespace {
+
+constexpr UINT_PTR kCleanupTimer = 3;
+constexpr UINT kCleanupPeriodMs = 3000;
+constexpr int kCleanupRuns = 5;
+constexpr UINT kDroppedPathChars = 1040;
+
+int g_cleanupRuns = 0;
+
+RibbonFacts CurrentRibbonFacts() {
+  RibbonFacts f;
+  f.loaded = g_doc.loaded;
+  if (g_doc.loaded) {
+    f.positions = int(g_doc.pages.order.size());
+    f.currentPosition = CurrentPage(g_doc.view);
+    f.selectedPosition = g_doc.pages.selected;
+    f.zoomMode = g_doc.view.zoomMode;
+    f.zoomPercent = g_doc.view.zoomPercent;
+    f.orderChanged = g_doc.pages.orderChanged;
+    f.undoSteps = int(g_doc.pages.undoStack.size());
+  }
+  return f;
+}
+
+// Places the children: ribbon at the top, status bar at the bottom, the
+// page view in between.
+void LayOutChildren(HWND window) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  const int width = client.right, height = client.bottom;
+  const int statusHeight = LayoutStatusBar();
+  int y = 0;
+  if (HWND ribbon = RibbonWindow()) {
+    MoveWindow(ribbon, 0, 0, width, RibbonHeight(), TRUE);
+    y = RibbonHeight();
+  }
+  const int remaining = std::max(height - y - statusHeight, 0);
+  if (g_app.pageView) MoveWindow(g_app.pageView, 0, y, width, remaining, TRUE);
+}
+
+void OnCreate(HWND window) {
+  g_app.mainWindow = window;
+  CreateRibbon(window, CreateTooltipControl(window, -1));
+  SetRibbonFactsSource(CurrentRibbonFacts);
+  CreateStatusBar(window);
+  CreatePageView(window);
+  DragAcceptFiles(window, TRUE);
+  SetTimer(window, kCleanupTimer, kCleanupPeriodMs, nullptr);
+}
+
+void OnDropFiles(HWND window, HDROP drop) {
+  if (!g_app.printing && !g_app.saving && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+    // Only the first file counts. A path too long for the buffer is refused
+    // rather than cut, which could name another file.
+    UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    if (length > 0 && length < kDroppedPathChars) {
+      std::wstring path(length + 1, L'\0');
+      DragQueryFileW(drop, 0, path.data(), length + 1);
+      path.resize(length);
+      if (ConfirmUnsavedChanges()) OpenDocument(path, L"");
+    } else if (length >= kDroppedPathChars) {
+      ShowStatusMessage(L"That file's path is too long to open.");
+    }
+  }
+  DragFinish(drop);
+  SetForegroundWindow(window);
+}
+
+void OnCleanupTimer(HWND window) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  RunCleanup(ProgramPath(), n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : std::wstring());
+  if (++g_cleanupRuns >= kCleanupRuns) KillTimer(window, kCleanupTimer);
+}
+
+}  // namespace
 
 void HandleCommand(HWND window, unsigned short id) {
   if (g_app.printing || g_app.saving) return;
@@ -25,7 +108,6 @@ void HandleCommand(HWND window, unsigned short id) {
     case CMD_EXIT:
       PostMessageW(window, WM_CLOSE, 0, 0);
       break;
-    // --- Page view: page navigation, zoom and rotation.
     case CMD_PREV_PAGE:
     case CMD_NEXT_PAGE:
     case CMD_FIRST_PAGE:
@@ -40,6 +122,9 @@ void HandleCommand(HWND window, unsigned short id) {
     case CMD_ROTATE_RIGHT:
       PageViewCommand(window, id);
       break;
+    case CMD_SECOND_PDF:
+      OpenSecondWindow(window);
+      break;
     default:
       // Commands of features that are not part of this build do nothing.
       break;
@@ -49,58 +134,54 @@ void HandleCommand(HWND window, unsigned short id) {
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      g_app.mainWindow = window;
-      // --- Ribbon: the main window's tooltip control (it serves the
-      // Settings-tab controls), then the ribbon with those controls.
-      CreateRibbon(window, CreateTooltipControl(window, -1));
-      // --- Page view.
-      CreatePageView(window);
+      OnCreate(window);
       return 0;
     case WM_SIZE:
-      // --- Ribbon at the top, full width.
-      if (HWND ribbon = RibbonWindow()) MoveWindow(ribbon, 0, 0, LOWORD(lParam), RibbonHeight(), TRUE);
-      // --- Page view below the ribbon, down to the status bar.
-      if (g_app.pageView && wParam != SIZE_MINIMIZED) {
-        const int top = RibbonWindow() ? RibbonHeight() : 0;
-        RECT bar = {};
-        HWND status = FindWindowExW(window, nullptr, L"msctls_statusbar32", nullptr);
-        const int bottom = status && GetWindowRect(status, &bar) ? bar.bottom - bar.top : 0;
-        MoveWindow(g_app.pageView, 0, top, LOWORD(lParam), std::max(HIWORD(lParam) - top - bottom, 0), TRUE);
-      }
+      if (wParam != SIZE_MINIMIZED) LayOutChildren(window);
       return 0;
     case WM_SETFOCUS:
-      // --- The keyboard goes to the page view.
       if (g_app.pageView) SetFocus(g_app.pageView);
       return 0;
     case WM_MOUSEWHEEL: {
-      // --- Over the ribbon the wheel turns its tabs.
+      // Over the ribbon the wheel turns its tabs; elsewhere the page view
+      // takes it.
       POINT p = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       RECT r;
       HWND ribbon = RibbonWindow();
       if (ribbon && GetWindowRect(ribbon, &r) && PtInRect(&r, p)) return SendMessageW(ribbon, message, wParam, lParam);
-      // --- Elsewhere the page view takes it (it passes it on to the page panel).
       if (g_app.pageView) return SendMessageW(g_app.pageView, message, wParam, lParam);
       break;
     }
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
+      // The children cover the client area; paint what a resize may show.
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
-      FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_APPWORKSPACE));
+      FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
       EndPaint(window, &ps);
       return 0;
     }
     case WM_COMMAND: {
       unsigned code = HIWORD(wParam);
-      // --- Settings-tab controls: stored and applied at once.
       if (IsSettingsTabControl(LOWORD(wParam))) {
-        HandleSettingsTabCommand(window, LOWORD(wParam), int(code), reinterpret_cast<HWND>(lParam));
+        SettingsEffect effect =
+            HandleSettingsTabCommand(window, LOWORD(wParam), int(code), reinterpret_cast<HWND>(lParam));
+        if (effect == SettingsEffect::ZoomModeChanged && g_doc.loaded) {
+          SetZoom(g_doc.view, ZoomModeFromSetting(g_settings.DefaultZoom), 100.0);
+          PageViewLayoutChanged();
+        }
         return 0;
       }
       if (code == 0 || code == 1) HandleCommand(window, LOWORD(wParam));
       return 0;
     }
+    case WM_DROPFILES:
+      OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kCleanupTimer) OnCleanupTimer(window);
+      return 0;
     case WM_CLOSE:
       if (g_app.printing || g_app.saving) return 0;
       if (!ConfirmUnsavedChanges()) return 0;

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/ribbon.h"
 #include "app/settings.h"
+#include "app/status_bar.h"
 #include "app/window_geometry.h"
 #include "engine/document_open.h"
 #include "engine/worker_messages.h"
@@ -252,12 +253,22 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
     ShowWithSavedPlacement(main, showCommand);
   }
 
-  // 20. First paint; the keyboard goes to the window.
+  // 20. First paint, the status bar filled; the keyboard goes to the page view.
   UpdateWindow(main);
+  UpdateStatus();
   SetFocus(g_app.pageView ? g_app.pageView : main);
 
   // 21. The first document.
   OpenFirstDocument(cmd.path, g_app.initialPage);
+
+  // 22. After an update: say so (the text is cut to 199 characters).
+  if (!cmd.updatedFrom.empty()) {
+    wchar_t text[200];
+    _snwprintf(text, 199, L"Folivex was updated from %ls to %ls. Your settings were kept.", cmd.updatedFrom.c_str(),
+               kFolivexVersion);
+    text[199] = 0;
+    ShowStatusMessage(text);
+  }
 
   // 24. The message loop.
   RunMessageLoop();

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/document.h"
+#include "app/ribbon.h"
 #include "app/status_text.h"
 
 namespace {
@@ -34,12 +35,16 @@ int LayoutStatusBar() {
 }
 
 void UpdateStatus() {
-  if (!g_statusBar) return;
+  if (!g_statusBar) {
+    RibbonStateChanged();
+    return;
+  }
   const Document& d = g_doc;
   int count = int(d.pages.order.size());
   SetPart(0, StatusPageText(d.loaded, d.loading, CurrentPage(d.view), count));
   SetPart(1, StatusZoomText(d.loaded, d.view.zoomMode, d.view.zoomPercent));
   SetPart(2, StatusRotationText(d.loaded, d.view.rotation));
+  RibbonStateChanged();
 }
 
 void ShowStatusMessage(const std::wstring& text) {

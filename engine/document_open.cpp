@@ -11,6 +11,7 @@
 #include "app/prompt_dialog.h"
 #include "app/settings.h"
 #include "app/status_text.h"
+#include "app/status_bar.h"
 #include "app/title.h"
 #include "engine/document_rules.h"
 #include "engine/worker_messages.h"
@@ -34,6 +35,7 @@ void DiscardPendingLoad() {
 // Title, status and a repaint after the document changed.
 void RefreshShell() {
   UpdateTitle();
+  UpdateStatus();
   if (g_app.pageView) InvalidateRect(g_app.pageView, nullptr, FALSE);
   if (g_app.mainWindow) InvalidateRect(g_app.mainWindow, nullptr, FALSE);
 }
@@ -212,7 +214,7 @@ bool ConfirmUnsavedChanges() {
   return true;
 }
 
-void OpenWithDialog(HWND owner) {
+std::wstring PickPdfFile(HWND owner, const wchar_t* title) {
   std::wstring file(kOpenPathChars, L'\0');
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof(ofn);
@@ -221,9 +223,15 @@ void OpenWithDialog(HWND owner) {
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = kOpenPathChars;
+  ofn.lpstrTitle = title;
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return;
+  if (!GetOpenFileNameW(&ofn)) return std::wstring();
   file.resize(wcsnlen(file.c_str(), kOpenPathChars));
+  return file;
+}
+
+void OpenWithDialog(HWND owner) {
+  std::wstring file = PickPdfFile(owner, nullptr);
   if (file.empty() || !ConfirmUnsavedChanges()) return;
   OpenDocument(file, L"");
 }

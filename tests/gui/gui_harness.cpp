@@ -1,6 +1,7 @@
 #include "tests/gui/gui_harness.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <wincodec.h>
 
 #include <cstdio>
@@ -67,6 +68,43 @@ bool SavePng(HBITMAP bitmap, int width, int height, const std::wstring& path) {
   if (source) source->Release();
   factory->Release();
   return ok;
+}
+
+
+struct DialogSearch {
+  DWORD pid;
+  const wchar_t* caption;  // null: any
+  HWND except;
+  HWND found;
+};
+
+std::wstring TextOfWindow(HWND window) {
+  wchar_t text[2048] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+BOOL CALLBACK FindDialogProc(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<DialogSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t cls[32] = {};
+  GetClassNameW(window, cls, 32);
+  if (pid != s->pid || wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(window) || window == s->except) return TRUE;
+  if (s->caption && TextOfWindow(window) != s->caption) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
+  wchar_t cls[32] = {};
+  GetClassNameW(child, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0) {
+    std::wstring text = TextOfWindow(child);
+    auto* best = reinterpret_cast<std::wstring*>(param);
+    if (text.size() > best->size()) *best = text;
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -183,6 +221,23 @@ void FolivexApp::Key(UINT vk, bool ctrl, bool shift, bool alt) {
   SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+bool FolivexApp::DropFiles(const std::vector<std::wstring>& files) {
+  std::vector<wchar_t> names;
+  for (const std::wstring& f : files) names.insert(names.end(), f.c_str(), f.c_str() + f.size() + 1);
+  names.push_back(0);
+  std::vector<uint8_t> block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  DROPFILES header = {};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  memcpy(block.data(), &header, sizeof(header));
+  memcpy(block.data() + sizeof(header), names.data(), names.size() * sizeof(wchar_t));
+  // Fixed global memory is addressed by its pointer, so a block at an
+  // address inside the program serves as its HDROP.
+  void* remote = VirtualAllocEx(process_, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process_, remote, block.data(), block.size(), nullptr)) return false;
+  return PostMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
+}
+
 void FolivexApp::Settle(DWORD ms) {
   // A round trip through the program's message queue, then a short pause for
   // painting.
@@ -216,3 +271,63 @@ bool FolivexApp::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
   if (exitCode) GetExitCodeProcess(process_, exitCode);
   return true;
 }
+
+std::wstring TextOf(HWND window) { return TextOfWindow(window); }
+
+const wchar_t kSettingsKey[] = L"Software\\Corvane\\Folivex";
+
+void SetNumber(const wchar_t* name, DWORD value) {
+  RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_DWORD, &value, sizeof(value));
+}
+void SetText(const wchar_t* name, const std::wstring& value) {
+  RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, REG_SZ, value.c_str(), DWORD((value.size() + 1) * sizeof(wchar_t)));
+}
+void Forget(const wchar_t* name) { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name); }
+bool ReadNumber(const wchar_t* name, DWORD& value) {
+  DWORD size = sizeof(value);
+  return RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS;
+}
+std::wstring ReadText(const wchar_t* name) {
+  wchar_t text[1100] = {};
+  DWORD size = sizeof(text);
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"";
+  return text;
+}
+
+// A dialog box of the program, waiting for it to appear.
+HWND WaitForDialog(FolivexApp& app, const wchar_t* caption, DWORD timeoutMs, HWND except) {
+  ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    DialogSearch s{app.ProcessId(), caption, except, nullptr};
+    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+    Sleep(50);
+  } while (GetTickCount64() < end);
+  return nullptr;
+}
+
+// The message of a dialog: its longest static text.
+std::wstring DialogMessage(HWND dialog) {
+  std::wstring text;
+  EnumChildWindows(dialog, LongestStatic, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Type(HWND edit, const std::wstring& text) {
+  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+bool WaitForTitle(FolivexApp& app, const std::wstring& title, DWORD timeoutMs) {
+  ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    if (app.Title() == title) return true;
+    Sleep(50);
+  } while (GetTickCount64() < end);
+  return false;
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }

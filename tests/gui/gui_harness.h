@@ -30,6 +30,10 @@ class FolivexApp {
   void Command(int id);
   // Posts a key press and release to the window that has the keyboard focus.
   void Key(UINT vk, bool ctrl = false, bool shift = false, bool alt = false);
+  // Drops files on the main window as the shell does: the DROPFILES block
+  // is written into the program's own memory (a window message can't carry
+  // it across processes), then WM_DROPFILES is posted.
+  bool DropFiles(const std::vector<std::wstring>& files);
   // Lets the program handle everything that was posted to it.
   void Settle(DWORD ms = 300);
 
@@ -51,3 +55,23 @@ std::wstring WindowsPath(const std::string& unixPath);
 std::wstring BuildDir();
 // A test document that the build made in <build>/testdata (Windows path).
 std::wstring TestPdf(const std::wstring& name);
+std::wstring Quoted(const std::wstring& path);
+
+// The program's settings in the registry (the tests share the prefix with it).
+extern const wchar_t kSettingsKey[];
+void SetNumber(const wchar_t* name, DWORD value);
+void SetText(const wchar_t* name, const std::wstring& value);
+void Forget(const wchar_t* name);
+bool ReadNumber(const wchar_t* name, DWORD& value);
+std::wstring ReadText(const wchar_t* name);
+
+// Dialog boxes of the program.
+std::wstring TextOf(HWND window);
+// Waits for a visible dialog box ("#32770") of the app's process with the
+// given caption (null: any), other than `except`.
+HWND WaitForDialog(FolivexApp& app, const wchar_t* caption, DWORD timeoutMs = 15000, HWND except = nullptr);
+// The message of a dialog: its longest static text.
+std::wstring DialogMessage(HWND dialog);
+void Press(HWND dialog, int id);
+void Type(HWND edit, const std::wstring& text);
+bool WaitForTitle(FolivexApp& app, const std::wstring& title, DWORD timeoutMs = 20000);
