@@ -98,6 +98,8 @@ void OnCleanupTimer(HWND window) {
 
 void HandleCommand(HWND window, unsigned short id) {
   if (g_app.printing || g_app.saving) return;
+  // Paging, zoom and rotation belong to the page view.
+  if (PageViewCommand(window, id)) return;
   switch (id) {
     case CMD_OPEN:
       OpenWithDialog(window);
@@ -107,20 +109,6 @@ void HandleCommand(HWND window, unsigned short id) {
       break;
     case CMD_EXIT:
       PostMessageW(window, WM_CLOSE, 0, 0);
-      break;
-    case CMD_PREV_PAGE:
-    case CMD_NEXT_PAGE:
-    case CMD_FIRST_PAGE:
-    case CMD_LAST_PAGE:
-    case CMD_GOTO_PAGE:
-    case CMD_ZOOM_IN:
-    case CMD_ZOOM_OUT:
-    case CMD_ACTUAL_SIZE:
-    case CMD_FIT_WIDTH:
-    case CMD_FIT_PAGE:
-    case CMD_ROTATE_LEFT:
-    case CMD_ROTATE_RIGHT:
-      PageViewCommand(window, id);
       break;
     case CMD_SECOND_PDF:
       OpenSecondWindow(window);

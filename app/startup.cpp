@@ -104,6 +104,8 @@ void ShowWithSavedPlacement(HWND main, int showCommand) {
 
 }  // namespace
 
+bool RegisterFolivexClasses() { return RegisterWindowClasses(); }
+
 std::wstring ProgramPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

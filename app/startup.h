@@ -7,6 +7,11 @@
 
 int RunFolivex(HINSTANCE instance, int showCommand);
 
+// Registers every window class of the program (g_app.instance and
+// g_app.programIcon must be set). For programs that build the main window
+// themselves, such as the benchmarks.
+bool RegisterFolivexClasses();
+
 // The accelerator table (34 entries). Exposed for tests.
 std::vector<ACCEL> AcceleratorEntries();
 

@@ -109,6 +109,28 @@ BOOL CALLBACK LongestStatic(HWND child, LPARAM param) {
 
 }  // namespace
 
+std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader = {sizeof(bi.bmiHeader), width, -height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<uint32_t> out;
+  if (dib && bits) {
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, width, height, screen, x, y, SRCCOPY);
+    GdiFlush();
+    out.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size_t(width) * size_t(height));
+    SelectObject(mem, old);
+  }
+  if (dib) DeleteObject(dib);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  for (uint32_t& p : out) p &= 0xFFFFFF;
+  return out;
+}
+
 std::wstring WindowsPath(const std::string& unixPath) {
   std::wstring w = Widen(unixPath);
   if (!w.empty() && w[0] == L'/') w = L"Z:" + w;

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,9 @@ class FolivexApp {
   DWORD pid_ = 0;
   HWND main_ = nullptr;
 };
+
+// The screen's pixels in a rectangle, 0x00RRGGBB, row by row.
+std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height);
 
 // Converts a Unix path (as the test environment gives it) to a Windows path.
 std::wstring WindowsPath(const std::string& unixPath);

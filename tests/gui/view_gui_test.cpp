@@ -201,23 +201,7 @@ class ViewGui : public ::testing::Test {
     height = r.bottom;
     POINT origin = {0, 0};
     ClientToScreen(view_, &origin);
-    BITMAPINFO bi = {};
-    bi.bmiHeader = {sizeof(bi.bmiHeader), width, -height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    std::vector<uint32_t> out(static_cast<const uint32_t*>(bits),
-                              static_cast<const uint32_t*>(bits) + size_t(width) * size_t(height));
-    SelectObject(mem, old);
-    DeleteObject(dib);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    for (uint32_t& p : out) p &= 0xFFFFFF;
-    return out;
+    return ScreenPixels(origin.x, origin.y, width, height);
   }
 
   // Dark pixels (text, lines) inside position p's rectangle as the screen
