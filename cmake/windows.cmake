@@ -90,3 +90,11 @@ if(FV_TESTS)
                          ENVIRONMENT "FV_BUILD_DIR=${CMAKE_BINARY_DIR}")
   endif()
 endif()
+
+# Viewer benchmarks: a console program that drives the real main window and
+# render worker in-process (tools/run_viewer_bench.sh builds and runs it).
+if(FV_BENCH)
+  add_executable(viewer_bench ${CMAKE_SOURCE_DIR}/bench/viewer_bench.cpp ${FV_RC})
+  target_link_libraries(viewer_bench PRIVATE fvwin psapi)
+  target_link_options(viewer_bench PRIVATE -municode)
+endif()

@@ -101,8 +101,12 @@ void EndPointerStates() {
   g_view.panning = false;
 }
 
+void RequestVisiblePictures();
+
 void OnDocumentChanged() {
   EndPointerStates();
+  UpdateScrollBars();
+  if (g_doc.loaded) RequestVisiblePictures();
   PageViewLayoutChanged();
 }
 
@@ -182,6 +186,20 @@ bool DrawPicture(HDC dc, HDC pictureDc, const CachedPicture& picture, const Page
   return ok != FALSE;
 }
 
+// One request replaces every earlier one: the visible pages that lack a
+// current picture, then the page below and the page above. Made at every
+// paint, and at once when a document is loaded so that the worker renders
+// while the windows paint.
+void RequestVisiblePictures() {
+  const ViewLayout& v = View();
+  const PageOrder& order = g_doc.pages.order;
+  const std::vector<int> wanted = RenderList(VisiblePages(v), v.PageCount(), [&](int p) {
+    return size_t(p) < order.size() && PictureUpToDate(g_doc.pictures, v, p, order[size_t(p)]);
+  });
+  g_worker.RequestPageRenders(PageRenderJobs(v, order, wanted, g_doc.generation));
+  TrimPagePictures(VisibleEnginePages(v, order));
+}
+
 void DrawPages(HDC dc, int width, int height) {
   ViewLayout& v = View();
   const PageOrder& order = g_doc.pages.order;
@@ -214,13 +232,7 @@ void DrawPages(HDC dc, int width, int height) {
   }
   if (pictureDc) DeleteDC(pictureDc);
 
-  // One request per paint replaces every earlier one: the visible pages that
-  // lack a current picture, then the page below and the page above.
-  const std::vector<int> wanted = RenderList(visible, v.PageCount(), [&](int p) {
-    return size_t(p) < order.size() && PictureUpToDate(g_doc.pictures, v, p, order[size_t(p)]);
-  });
-  g_worker.RequestPageRenders(PageRenderJobs(v, order, wanted, g_doc.generation));
-  TrimPagePictures(VisibleEnginePages(v, order));
+  RequestVisiblePictures();
 }
 
 void Paint(HWND window) {

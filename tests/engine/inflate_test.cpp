@@ -32,7 +32,10 @@ class BitWriter {
   // The stream with a zlib header (and a trailer of four bytes unless told
   // otherwise; its value is not checked by the decoder).
   std::vector<uint8_t> Zlib(bool trailer = true) const {
-    std::vector<uint8_t> s = {0x78, 0x9C};
+    std::vector<uint8_t> s;
+    s.reserve(bytes_.size() + 6);
+    s.push_back(0x78);
+    s.push_back(0x9C);
     s.insert(s.end(), bytes_.begin(), bytes_.end());
     if (trailer) s.insert(s.end(), {0, 0, 0, 1});
     return s;

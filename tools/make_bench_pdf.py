@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""Writes a one-page PDF that is heavy to draw, for the viewer benchmark:
+a dense page of small text in two fonts (about 4,000 text runs) over a
+drawing of about 3,000 filled and stroked curves.
+
+Usage: make_bench_pdf.py OUT.pdf
+"""
+import math
+import sys
+
+out = sys.argv[1]
+w, h = 612, 792
+ops = []
+# The drawing: rings of Bezier petals in changing colours.
+for i in range(3000):
+    cx = 40 + (i * 53) % (w - 80)
+    cy = 40 + (i * 97) % (h - 80)
+    r = 6 + (i % 23)
+    a = (i * 0.37) % (2 * math.pi)
+    x1, y1 = cx + r * math.cos(a), cy + r * math.sin(a)
+    x2, y2 = cx + r * math.cos(a + 2.1), cy + r * math.sin(a + 2.1)
+    ops.append(f"{(i % 7) / 7:.3f} {(i % 11) / 11:.3f} {(i % 13) / 13:.3f} rg "
+               f"0.3 w {cx:.2f} {cy:.2f} m {x1:.2f} {y1:.2f} {x2:.2f} {y2:.2f} {cx + 3:.2f} {cy - 2:.2f} c h B")
+# The text: 100 lines of 40 runs each.
+ops.append("0 0 0 rg")
+for line in range(100):
+    y = h - 20 - line * 7.6
+    ops.append(f"BT /F{1 + line % 2} 6 Tf 20 {y:.2f} Td")
+    for run in range(40):
+        ops.append(f"(w{line:02d}{run:02d}) Tj 0.6 0 Td")
+    ops.append("ET")
+content = ("\n".join(ops) + "\n").encode()
+
+objects = {
+    1: b"<< /Type /Catalog /Pages 2 0 R >>",
+    2: b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    3: b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 %d %d] /Resources << /Font << /F1 5 0 R /F2 6 0 R >> >> "
+       b"/Contents 4 0 R >>" % (w, h),
+    4: b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream",
+    5: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+    6: b"<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>",
+}
+data = bytearray(b"%PDF-1.7\n%\xe2\xe3\xcf\xd3\n")
+offsets = {}
+for num in sorted(objects):
+    offsets[num] = len(data)
+    data += b"%d 0 obj\n" % num + objects[num] + b"\nendobj\n"
+size = max(objects) + 1
+xref = len(data)
+data += b"xref\n0 %d\n0000000000 65535 f \n" % size
+for num in range(1, size):
+    data += b"%010d 00000 n \n" % offsets[num]
+data += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (size, xref)
+with open(out, "wb") as f:
+    f.write(data)
