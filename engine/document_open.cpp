@@ -93,14 +93,15 @@ void InstallDocument(OpenResult& r) {
   }
   StartView(g_doc.view, pages.widths, pages.heights, view.zoomMode, view.zoom, view.rotation);
 
-  WriteLastFile(g_doc.path);
-  if (ViewHooks().documentLoaded) ViewHooks().documentLoaded();
-
-  if (pending.pagePosition > 0) GoToPosition(pending.pagePosition);
+  if (pending.pagePosition > 0) GoToPage(g_doc.view, pending.pagePosition);
   pending.pagePosition = -1;
 
+  // The view first: it asks the worker for the first pictures, which are
+  // then rendered while the rest of the windows catch up.
+  if (ViewHooks().documentLoaded) ViewHooks().documentLoaded();
   RefreshShell();
   if (g_app.pageView) SetFocus(g_app.pageView);
+  WriteLastFile(g_doc.path);
 }
 
 void ReportFailure(const OpenResult& r) {
