@@ -44,6 +44,10 @@ struct ViewState {
   HGDIOBJ backOld = nullptr;
   int backWidth = 0;
   int backHeight = 0;
+  // What each scroll bar was last given (SB_HORZ, SB_VERT); setting the
+  // same numbers again is skipped.
+  ScrollBarNumbers barsSet[2];
+  bool barSet[2] = {false, false};
 };
 
 ViewState g_view;
@@ -55,7 +59,15 @@ COLORREF ToColorRef(BackgroundRgb c) { return RGB(c.r, c.g, c.b); }
 
 // --- Scroll bars and repainting ----------------------------------------------
 
+bool SameBar(const ScrollBarNumbers& a, const ScrollBarNumbers& b) {
+  return a.min == b.min && a.max == b.max && a.page == b.page && a.pos == b.pos &&
+         a.disableNoScroll == b.disableNoScroll;
+}
+
 void SetBar(int bar, const ScrollBarNumbers& n) {
+  if (g_view.barSet[bar] && SameBar(g_view.barsSet[bar], n)) return;
+  g_view.barsSet[bar] = n;
+  g_view.barSet[bar] = true;
   SCROLLINFO si = {};
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | (n.disableNoScroll ? SIF_DISABLENOSCROLL : 0);
@@ -63,7 +75,10 @@ void SetBar(int bar, const ScrollBarNumbers& n) {
   si.nMax = n.max;
   si.nPage = UINT(n.page);
   si.nPos = n.pos;
-  SetScrollInfo(g_view.window, bar, &si, TRUE);
+  // Drawn with the next paint of the frame rather than at once: setting
+  // several bars in a row then costs one redraw.
+  SetScrollInfo(g_view.window, bar, &si, FALSE);
+  RedrawWindow(g_view.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE);
 }
 
 void UpdateScrollBars() {
@@ -105,7 +120,8 @@ void RequestVisiblePictures();
 
 void OnDocumentChanged() {
   EndPointerStates();
-  UpdateScrollBars();
+  // The vertical bar is always there, so the first pictures can be asked
+  // for before the bars are set (slow on some systems).
   if (g_doc.loaded) RequestVisiblePictures();
   PageViewLayoutChanged();
 }
@@ -293,6 +309,9 @@ void OnWheel(int delta, WORD keys) {
 
 void OnScrollBar(HWND window, bool vertical, int code) {
   if (!g_doc.loaded) return;
+  // The user moved the bar itself: give it its numbers again afterwards even
+  // when the scroll position does not change.
+  g_view.barSet[vertical ? SB_VERT : SB_HORZ] = false;
   ViewLayout& v = View();
   const ScrollBarNumbers numbers = vertical ? VerticalScrollBar(v) : HorizontalScrollBar(v);
   SCROLLINFO si = {};
