@@ -19,16 +19,6 @@
 
 namespace {
 
-constexpr wchar_t kKey[] = L"Software\\Corvane\\Folivex";
-
-bool ReadNumber(const wchar_t* name, DWORD& value) {
-  DWORD size = sizeof(value);
-  return RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS;
-}
-void SetNumber(const wchar_t* name, DWORD value) {
-  RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof(value));
-}
-
 // Sets a number value for one test and puts the old one back afterwards.
 class TemporaryNumber {
  public:
@@ -38,7 +28,7 @@ class TemporaryNumber {
   }
   ~TemporaryNumber() {
     if (had_) SetNumber(name_, old_);
-    else RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, name_);
+    else Forget(name_);
   }
 
  private:
@@ -333,6 +323,14 @@ TEST(RibbonGui, ASettingsChangeIsStoredAtOnce) {
   EXPECT_TRUE(ReadNumber(L"Background", value));
   EXPECT_EQ(value, 1u);
   EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 1);
+  // The page view shows the new background at once.
+  HWND view = FindWindowExW(app.MainWindow(), nullptr, L"FolivexView", nullptr);
+  ASSERT_NE(view, nullptr);
+  POINT centre = {40, 40};
+  ClientToScreen(view, &centre);
+  std::vector<uint32_t> pixel = ScreenPixels(centre.x, centre.y, 1, 1);
+  ASSERT_EQ(pixel.size(), 1u);
+  EXPECT_EQ(pixel[0], 0xCED2D6u) << std::hex << pixel[0];  // light gray 206, 210, 214
 
   // Switch page shadows off with a click on the box.
   HWND box = GetDlgItem(ribbon.window(), 41004);
