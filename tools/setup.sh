@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build python3 python3-pip googletest zlib1g-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb xauth x11-utils imagemagick
+  wine wine64 fonts-wine fonts-liberation2 xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev llvm
   qpdf ghostscript poppler-utils librsvg2-bin
 )
