@@ -200,19 +200,11 @@ void RenderWorker::Place(RenderJob job) {
 }
 
 void RenderWorker::RequestPageRenders(std::vector<RenderJob> jobs) {
-  if (!thread_ || ended_) return;
-  EnterCriticalSection(&lock_);
-  queue_.RequestPageRenders(std::move(jobs));
-  LeaveCriticalSection(&lock_);
-  SetEvent(wake_);
+  ChangeQueue([&](JobQueue& q) { q.RequestPageRenders(std::move(jobs)); });
 }
 
 void RenderWorker::RequestThumbnails(std::vector<RenderJob> jobs) {
-  if (!thread_ || ended_) return;
-  EnterCriticalSection(&lock_);
-  queue_.RequestThumbnails(std::move(jobs));
-  LeaveCriticalSection(&lock_);
-  SetEvent(wake_);
+  ChangeQueue([&](JobQueue& q) { q.RequestThumbnails(std::move(jobs)); });
 }
 
 int RenderWorker::RequestPageText(std::set<int>& pending, int page, int generation, bool needNow,

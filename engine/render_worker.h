@@ -151,6 +151,16 @@ class RenderWorker {
   PdfEngine* ServingEngine();
   template <typename Record>
   void Post(UINT message, Record* record);
+  // Changes the queue under its lock and wakes the worker; nothing when the
+  // worker isn't running.
+  template <typename Change>
+  void ChangeQueue(Change change) {
+    if (!thread_ || ended_) return;
+    EnterCriticalSection(&lock_);
+    change(queue_);
+    LeaveCriticalSection(&lock_);
+    SetEvent(wake_);
+  }
 
   CRITICAL_SECTION lock_{};
   bool lockMade_ = false;

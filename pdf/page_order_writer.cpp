@@ -51,6 +51,23 @@ class Output {
   uint64_t base_;
 };
 
+// The values both forms of the new trailer carry after /Root: the old
+// /Root, /Info and /ID as they stood, and /Prev pointing at the newest
+// earlier section.
+void WriteTrailerValues(Output& out, const PdfTrailerValues& trailer) {
+  out.Span(trailer.root);
+  if (trailer.hasInfo) {
+    out.Text(" /Info ");
+    out.Span(trailer.info);
+  }
+  if (trailer.hasId) {
+    out.Text(" /ID ");
+    out.Span(trailer.id);
+  }
+  out.Text(" /Prev ");
+  out.Number(trailer.offset);
+}
+
 bool Refuse(std::vector<uint8_t>& update, std::string& error, const char* text) {
   update.clear();
   error = text;
@@ -175,17 +192,7 @@ bool WriteUpdate(const uint8_t* file, size_t size, const std::vector<int>& order
     out.Text("trailer\n<< /Size ");
     out.Number(static_cast<uint64_t>(objectCount));
     out.Text(" /Root ");
-    out.Span(trailer.root);
-    if (trailer.hasInfo) {
-      out.Text(" /Info ");
-      out.Span(trailer.info);
-    }
-    if (trailer.hasId) {
-      out.Text(" /ID ");
-      out.Span(trailer.id);
-    }
-    out.Text(" /Prev ");
-    out.Number(trailer.offset);
+    WriteTrailerValues(out, trailer);
     out.Text(" >>\n");
   } else {
     const uint32_t streamNumber = static_cast<uint32_t>(objectCount);
@@ -213,17 +220,7 @@ bool WriteUpdate(const uint8_t* file, size_t size, const std::vector<int>& order
     out.Text(" 2] /Index [");
     update.insert(update.end(), indexText.begin(), indexText.end());
     out.Text(" ] /Root ");
-    out.Span(trailer.root);
-    if (trailer.hasInfo) {
-      out.Text(" /Info ");
-      out.Span(trailer.info);
-    }
-    if (trailer.hasId) {
-      out.Text(" /ID ");
-      out.Span(trailer.id);
-    }
-    out.Text(" /Prev ");
-    out.Number(trailer.offset);
+    WriteTrailerValues(out, trailer);
     out.Text(" /Length ");
     out.Number(entries.size());
     out.Text(" >>\nstream\n");

@@ -107,7 +107,7 @@ objs = {1: b"<< /Type /Catalog /Pages 2 0 R >>", 3: HELVETICA, 5: stream(b"")}
 pages_tree(objs, 10, [(1000000, 300)], [5])
 write('huge_page.pdf', pdf_bytes(objs))
 
-# --- text_special.pdf: codes whose Unicode is U+1F600 and 0, through a ToUnicode map.
+# --- text_oddities.pdf: codes whose Unicode is U+1F600 and 0, through a ToUnicode map.
 cmap = b"""/CIDInit /ProcSet findresource begin
 12 dict begin
 begincmap
@@ -132,7 +132,7 @@ objs = {1: b"<< /Type /Catalog /Pages 2 0 R >>",
         4: stream(cmap),
         5: stream(b"BT /F1 24 Tf 72 700 Td (ABC) Tj ET\n")}
 pages_tree(objs, 10, [(612, 792)], [5])
-write('text_special.pdf', pdf_bytes(objs))
+write('text_oddities.pdf', pdf_bytes(objs))
 
 # --- links.pdf: page 1 holds a web link written in 20 pieces and four link
 # annotations (GoTo action to page 3, URI action, Launch action, direct

@@ -228,7 +228,7 @@ TEST_F(Pdfium, PageTextWithBoxes) {
 
 TEST_F(Pdfium, SpecialCharacterCodes) {
   PageSizes sizes;
-  ASSERT_EQ(engine.Open(DataFile(L"text_special.pdf"), L"", sizes), S_OK);
+  ASSERT_EQ(engine.Open(DataFile(L"text_oddities.pdf"), L"", sizes), S_OK);
   // What PDFium itself reports for "A", U+1F600 and a code mapped to 0.
   const PdfiumApi& api = engine.Api();
   FPDF_PAGE page = api.FPDF_LoadPage(engine.MainDocument(), 0);
