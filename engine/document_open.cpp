@@ -36,8 +36,9 @@ void DiscardPendingLoad() {
 void RefreshShell() {
   UpdateTitle();
   UpdateStatus();
+  // The main window's own area is covered by its children; the page view
+  // repaints what changed.
   if (g_app.pageView) InvalidateRect(g_app.pageView, nullptr, FALSE);
-  if (g_app.mainWindow) InvalidateRect(g_app.mainWindow, nullptr, FALSE);
 }
 
 void InstallDocument(OpenResult& r) {

@@ -45,4 +45,9 @@ FV_BUILD_DIR="$root/build/win" "$root/tools/build.sh"
 . "$root/tools/wine_env.sh"
 fv_wine_up
 trap fv_wine_down EXIT
-ctest --test-dir build/win --output-on-failure
+# Wine now and then fails to start a process at all (no output, no time);
+# tests that failed are run once more, and the log says which.
+if ! ctest --test-dir build/win --output-on-failure; then
+  echo "== running the failed tests once more"
+  ctest --test-dir build/win --output-on-failure --rerun-failed
+fi

@@ -11,9 +11,11 @@ fv_start_display() {
   # Use the caller's display when it works; otherwise start our own Xvfb.
   if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then return 0; fi
   export DISPLAY=:$FV_DISPLAY_NUM
-  if ! [ -e /tmp/.X11-unix/X$FV_DISPLAY_NUM ]; then
+  if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    # A server that ended without cleaning up leaves its socket and lock.
+    rm -f "/tmp/.X11-unix/X$FV_DISPLAY_NUM" "/tmp/.X$FV_DISPLAY_NUM-lock"
     Xvfb ":$FV_DISPLAY_NUM" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$FV_DISPLAY_NUM ] && break; sleep 0.1; done
+    for _ in $(seq 100); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
   fi
 }
 
