@@ -10,8 +10,11 @@
 namespace {
 
 HWND g_statusBar = nullptr;
+std::wstring g_partTexts[4];  // what each part shows, so unchanged texts aren't set again
 
 void SetPart(int part, const std::wstring& text) {
+  if (g_partTexts[part] == text && !text.empty()) return;
+  g_partTexts[part] = text;
   SendMessageW(g_statusBar, SB_SETTEXTW, WPARAM(part), reinterpret_cast<LPARAM>(text.c_str()));
 }
 

@@ -131,7 +131,12 @@ void ReportFailure(const OpenResult& r) {
 
 }  // namespace
 
-void CloseDocument() {
+namespace {
+
+// Forgets the document: a new generation, the worker's queue emptied with a
+// close job, the caches and the page model cleared. The windows are told
+// separately, so that an open can reach the worker first.
+void ForgetDocument() {
   if (g_doc.loaded) WriteLastPage(CurrentPage(g_doc.view));
 
   ++g_doc.generation;
@@ -158,12 +163,22 @@ void CloseDocument() {
   g_doc.loaded = false;
   g_doc.loading = false;
   ClearView(g_doc.view);
+}
+
+void ShowDocumentClosed() {
   if (ViewHooks().documentClosed) ViewHooks().documentClosed();
   RefreshShell();
 }
 
+}  // namespace
+
+void CloseDocument() {
+  ForgetDocument();
+  ShowDocumentClosed();
+}
+
 void OpenDocument(const std::wstring& path, const std::wstring& password) {
-  CloseDocument();
+  ForgetDocument();
   g_doc.loading = true;
   RenderJob open;
   open.kind = kJobOpen;
@@ -176,7 +191,8 @@ void OpenDocument(const std::wstring& path, const std::wstring& password) {
     open.broughtIn.push_back({pending.importedPdfs[size_t(page.pdf)].copyPath, page.page});
   }
   g_worker.Enqueue(std::move(open), false);
-  RefreshShell();
+  // The worker opens the file while the windows show the empty, loading state.
+  ShowDocumentClosed();
 }
 
 void OnLoaded(OpenResult* raw) {
