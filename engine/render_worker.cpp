@@ -379,61 +379,43 @@ void RenderWorker::RunOpen(RenderJob& job) {
   Post(WM_FV_OPENED, result);
 }
 
-void RenderWorker::RunRender(RenderJob& job) {
-  auto* result = new RenderResult();
-  result->generation = job.generation;
-  result->page = job.page;
-  result->rotation = job.rotation;
+void RenderWorker::RenderInto(const RenderJob& job, bool lcdText, RenderResult& result) {
+  result.generation = job.generation;
+  result.page = job.page;
+  result.rotation = job.rotation;
   bool odd = (job.rotation & 1) != 0;
-  result->askedWidth = odd ? job.height : job.width;
-  result->askedHeight = odd ? job.width : job.height;
+  result.askedWidth = odd ? job.height : job.width;
+  result.askedHeight = odd ? job.width : job.height;
+  PdfEngine* engine = ServingEngine();
   if (job.generation != currentGeneration_) {
-    result->hr = E_ABORT;
-  } else if (PdfEngine* engine = ServingEngine()) {
+    result.hr = E_ABORT;
+  } else if (!engine) {
+    result.hr = E_INVALIDARG;  // nothing is open
+  } else {
     RenderedPage page;
-    bool lcdText = job.kind == kJobRenderPage && job.rotation == 0;
-    result->hr = engine->Render(job.page, job.width, job.height, job.rotation, lcdText, page);
-    if (SUCCEEDED(result->hr)) {
-      result->bitmap = page.bitmap;
-      result->bits = page.bits;
-      result->gotWidth = page.width;
-      result->gotHeight = page.height;
+    result.hr = engine->Render(job.page, job.width, job.height, job.rotation, lcdText, page);
+    if (SUCCEEDED(result.hr)) {
+      result.bitmap = page.bitmap;
+      result.bits = page.bits;
+      result.gotWidth = page.width;
+      result.gotHeight = page.height;
     } else if (page.bitmap) {
       DeleteObject(page.bitmap);
     }
-  } else {
-    result->hr = E_INVALIDARG;  // nothing is open
   }
+}
+
+void RenderWorker::RunRender(RenderJob& job) {
+  auto* result = new RenderResult();
+  // Sharp (LCD) text only for upright pictures of the page view.
+  RenderInto(job, job.kind == kJobRenderPage && job.rotation == 0, *result);
   Post(job.kind == kJobRenderPage ? WM_FV_PICTURE : WM_FV_THUMBNAIL, result);
 }
 
 void RenderWorker::RunPrintRender(RenderJob& job) {
-  RenderResult* result = job.renderResult;
-  if (result) {
+  if (RenderResult* result = job.renderResult) {
     *result = RenderResult();
-    result->generation = job.generation;
-    result->page = job.page;
-    result->rotation = job.rotation;
-    bool odd = (job.rotation & 1) != 0;
-    result->askedWidth = odd ? job.height : job.width;
-    result->askedHeight = odd ? job.width : job.height;
-    PdfEngine* engine = ServingEngine();
-    if (job.generation != currentGeneration_) {
-      result->hr = E_ABORT;
-    } else if (!engine) {
-      result->hr = E_INVALIDARG;
-    } else {
-      RenderedPage page;
-      result->hr = engine->Render(job.page, job.width, job.height, job.rotation, false, page);
-      if (SUCCEEDED(result->hr)) {
-        result->bitmap = page.bitmap;
-        result->bits = page.bits;
-        result->gotWidth = page.width;
-        result->gotHeight = page.height;
-      } else if (page.bitmap) {
-        DeleteObject(page.bitmap);
-      }
-    }
+    RenderInto(job, false, *result);
   }
   SetDone(job);
 }

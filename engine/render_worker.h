@@ -149,6 +149,9 @@ class RenderWorker {
   void CloseEngines();
   void RefuseOpen(RenderJob& job);
   PdfEngine* ServingEngine();
+  // Renders the job's page into a result record (the job's generation and
+  // the asked size filled in; E_ABORT for a stale job).
+  void RenderInto(const RenderJob& job, bool lcdText, RenderResult& result);
   template <typename Record>
   void Post(UINT message, Record* record);
   // Changes the queue under its lock and wakes the worker; nothing when the
