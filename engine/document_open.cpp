@@ -97,10 +97,13 @@ void InstallDocument(OpenResult& r) {
   if (pending.pagePosition > 0) GoToPage(g_doc.view, pending.pagePosition);
   pending.pagePosition = -1;
 
-  // The view first: it asks the worker for the first pictures, which are
-  // then rendered while the rest of the windows catch up.
-  if (ViewHooks().documentLoaded) ViewHooks().documentLoaded();
-  RefreshShell();
+  // The view asks the worker for the first pictures at once; it brings the
+  // title, status bar and scroll bars up to date once the first page is on
+  // screen, so that they don't hold it up.
+  if (ViewHooks().documentLoaded)
+    ViewHooks().documentLoaded();
+  else
+    RefreshShell();
   if (g_app.pageView) SetFocus(g_app.pageView);
   WriteLastFile(g_doc.path);
 }

@@ -16,7 +16,8 @@ struct DocumentViewHooks {
   // the find matches and counts; lay out the view and the page panel.
   void (*documentClosed)() = nullptr;
   // After a load: lay out the view and the page panel; search again when the
-  // find bar is open.
+  // find bar is open. The hook also brings the title and the status bar up
+  // to date (the view does that once the first page is on screen).
   void (*documentLoaded)() = nullptr;
   // Scroll to a page position (the layout clamps it).
   void (*goToPosition)(int position) = nullptr;

@@ -12,6 +12,7 @@
 #include "app/ribbon.h"
 #include "app/settings.h"
 #include "app/status_bar.h"
+#include "app/title.h"
 #include "engine/render_worker.h"
 #include "engine/worker_messages.h"
 
@@ -48,7 +49,25 @@ struct ViewState {
   // same numbers again is skipped.
   ScrollBarNumbers barsSet[2];
   bool barSet[2] = {false, false};
+  // A document was just loaded and the rest of the window (scroll bars,
+  // status bar, title) waits until its first page is on screen.
+  bool catchUpDue = false;
+  // Meanwhile a paint found no picture of the first page yet and left the
+  // window as it was rather than flashing placeholders.
+  bool paintHeld = false;
 };
+
+// Right after a load the first page's picture is what the user waits for.
+// Setting the scroll bars, the status parts and the title costs the UI
+// thread several milliseconds (more when the scroll bars' frame has to be
+// repainted with that first picture), so they follow the first paint that
+// shows the picture, or this long after the load when no picture came. Until
+// then the view paints nothing but that picture: a page that renders
+// quickly doesn't flash a placeholder first, and the worker has the
+// processor to itself.
+constexpr UINT_PTR kCatchUpTimer = 1;
+constexpr UINT kCatchUpDelayMs = 100;
+constexpr UINT WM_FV_CATCH_UP = WM_APP + 20;
 
 ViewState g_view;
 PageViewHooks g_hooks;
@@ -81,9 +100,11 @@ void SetBar(int bar, const ScrollBarNumbers& n) {
   RedrawWindow(g_view.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE);
 }
 
-void UpdateScrollBars() {
-  if (!g_view.window || g_view.settingBars) return;
+// True when setting the bars resized the view (and so changed the layout).
+bool UpdateScrollBars() {
+  if (!g_view.window || g_view.settingBars) return false;
   g_view.settingBars = true;
+  bool resized = false;
   // A bar that appears or goes changes the client size; the layout follows
   // that size and the bars are set again (a few rounds settle it).
   for (int round = 0; round < 3; ++round) {
@@ -92,8 +113,10 @@ void UpdateScrollBars() {
     SetBar(SB_HORZ, HorizontalScrollBar(View()));
     if (!g_view.resizedMeanwhile) break;
     SetViewSize(View(), g_view.pendingWidth, g_view.pendingHeight);
+    resized = true;
   }
   g_view.settingBars = false;
+  return resized;
 }
 
 // Scrolls to a content position; repaints only when it moved.
@@ -118,11 +141,42 @@ void EndPointerStates() {
 
 void RequestVisiblePictures();
 
-void OnDocumentChanged() {
+void StopCatchUp() {
+  if (!g_view.catchUpDue) return;
+  g_view.catchUpDue = false;
+  if (g_view.window) KillTimer(g_view.window, kCatchUpTimer);
+}
+
+// The scroll bars, the status bar and the title after a load.
+void CatchUp() {
+  if (!g_view.catchUpDue) return;
+  StopCatchUp();
+  const bool held = g_view.paintHeld;
+  g_view.paintHeld = false;
+  if ((UpdateScrollBars() || held) && g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
+  UpdateStatus();
+  UpdateTitle();
+}
+
+void OnDocumentLoaded() {
   EndPointerStates();
-  // The vertical bar is always there, so the first pictures can be asked
-  // for before the bars are set (slow on some systems).
-  if (g_doc.loaded) RequestVisiblePictures();
+  // The vertical bar is always there, so the layout doesn't wait for the
+  // bars: the first pictures are asked for at once and painted as they come.
+  RequestVisiblePictures();
+  if (!g_view.window) {
+    PageViewLayoutChanged();
+    UpdateTitle();
+    return;
+  }
+  InvalidateRect(g_view.window, nullptr, FALSE);
+  g_view.catchUpDue = true;
+  SetTimer(g_view.window, kCatchUpTimer, kCatchUpDelayMs, nullptr);
+}
+
+void OnDocumentClosed() {
+  EndPointerStates();
+  StopCatchUp();
+  g_view.paintHeld = false;
   PageViewLayoutChanged();
 }
 
@@ -216,7 +270,8 @@ void RequestVisiblePictures() {
   TrimPagePictures(VisibleEnginePages(v, order));
 }
 
-void DrawPages(HDC dc, int width, int height) {
+// True when the first visible page was drawn from a picture.
+bool DrawPages(HDC dc, int width, int height) {
   ViewLayout& v = View();
   const PageOrder& order = g_doc.pages.order;
   const DWORD now = GetTickCount();
@@ -225,6 +280,7 @@ void DrawPages(HDC dc, int width, int height) {
   HDC pictureDc = CreateCompatibleDC(dc);
 
   const PageRange visible = VisiblePages(v);
+  bool firstShown = false;
   const int shadowOffset = ScaleForDpi(3, v.dpi);
   const COLORREF shadow = ToColorRef(PageShadowColour(g_settings.Background));
   for (int p = visible.first; p < visible.end; ++p) {
@@ -243,17 +299,35 @@ void DrawPages(HDC dc, int width, int height) {
       // A picture of another size (an older zoom, or a pixel off) is stretched.
       drawn = DrawPicture(dc, pictureDc, *picture, box, width, height);
     }
+    if (p == visible.first) firstShown = drawn;
     if (!drawn) FillBox(dc, box, width, height, ToColorRef(kPlaceholderColour));
     if (g_doc.pdfium && g_hooks.decoratePage) g_hooks.decoratePage(dc, p, box, now);
   }
   if (pictureDc) DeleteDC(pictureDc);
 
   RequestVisiblePictures();
+  return firstShown;
+}
+
+// Right after a load, before the first page's picture is there.
+bool HoldPaint() {
+  if (!g_view.catchUpDue || !g_doc.loaded) return false;
+  const ViewLayout& v = View();
+  const int first = VisiblePages(v).first;
+  const PageOrder& order = g_doc.pages.order;
+  if (first < 0 || size_t(first) >= order.size()) return false;
+  const CachedPicture* picture = g_doc.pictures.Find(order[size_t(first)]);
+  return !picture || picture->rotation != v.rotation;
 }
 
 void Paint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
+  if (HoldPaint()) {
+    g_view.paintHeld = true;
+    EndPaint(window, &ps);
+    return;
+  }
   RECT client = {};
   GetClientRect(window, &client);
   const int width = client.right, height = client.bottom;
@@ -262,11 +336,14 @@ void Paint(HWND window) {
     RECT all = {0, 0, width, height};
     SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
     ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    bool firstShown = false;
     if (g_doc.loaded)
-      DrawPages(back, width, height);
+      firstShown = DrawPages(back, width, height);
     else
       DrawEmptyState(back, width, height);
     BitBlt(dc, 0, 0, width, height, back, 0, 0, SRCCOPY);
+    // The rest of the window follows once this paint is on screen.
+    if (firstShown && g_view.catchUpDue) PostMessageW(window, WM_FV_CATCH_UP, 0, 0);
   }
   EndPaint(window, &ps);
 }
@@ -461,8 +538,8 @@ HWND CreatePageView(HWND parent) {
   g_app.pageView = view;
 
   DocumentViewHooks hooks = ViewHooks();
-  hooks.documentLoaded = OnDocumentChanged;
-  hooks.documentClosed = OnDocumentChanged;
+  hooks.documentLoaded = OnDocumentLoaded;
+  hooks.documentClosed = OnDocumentClosed;
   hooks.goToPosition = PageViewGoToPosition;
   SetDocumentViewHooks(hooks);
 
@@ -478,6 +555,7 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case WM_DESTROY:
       EndPointerStates();
+      StopCatchUp();
       ReleaseBackBuffer();
       g_view.window = nullptr;
       if (g_app.pageView == window) g_app.pageView = nullptr;
@@ -496,6 +574,12 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
+    case WM_TIMER:
+      if (wParam == kCatchUpTimer) CatchUp();
+      return 0;
+    case WM_FV_CATCH_UP:
+      CatchUp();
+      return 0;
     case WM_PAINT:
       Paint(window);
       return 0;

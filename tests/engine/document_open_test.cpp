@@ -50,25 +50,6 @@ struct RemoveAtEnd {
   ~RemoveAtEnd() { DeleteFileW(path.c_str()); }
 };
 
-// Keeps the user's LastFile and LastPage as they were before the test.
-class RememberedSettings {
- public:
-  RememberedSettings() : file_(ReadLastFile()), page_(ReadLastPage()), zoom_(g_settings.DefaultZoom) {}
-  ~RememberedSettings() {
-    if (file_.empty())
-      DeleteSettingValue(L"LastFile");
-    else
-      WriteLastFile(file_);
-    WriteLastPage(page_);
-    g_settings.DefaultZoom = zoom_;
-  }
-
- private:
-  std::wstring file_;
-  int page_;
-  int zoom_;
-};
-
 class DocumentFixture : public ::testing::Test {
  protected:
   void SetUp() override {

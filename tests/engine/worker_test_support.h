@@ -10,8 +10,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "engine/render_worker.h"
 
 namespace worker_test {
@@ -248,6 +250,26 @@ class FakeEngines final : public WorkerEngines {
   FakeEngine* windows_;
   std::atomic<bool>* started_;
   std::atomic<bool>* stopped_;
+};
+
+// Keeps the user's LastFile, LastPage and DefaultZoom as they were before
+// the test (opening and closing documents writes the first two).
+class RememberedSettings {
+ public:
+  RememberedSettings() : file_(ReadLastFile()), page_(ReadLastPage()), zoom_(g_settings.DefaultZoom) {}
+  ~RememberedSettings() {
+    if (file_.empty())
+      DeleteSettingValue(L"LastFile");
+    else
+      WriteLastFile(file_);
+    WriteLastPage(page_);
+    g_settings.DefaultZoom = zoom_;
+  }
+
+ private:
+  std::wstring file_;
+  int page_;
+  int zoom_;
 };
 
 // A copy of a source-tree path reachable from Windows.

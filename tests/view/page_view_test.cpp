@@ -1,0 +1,121 @@
+// The page view in this process, on the program's worker with a scripted
+// engine: what the window shows between a load and its first picture.
+#include "view/page_view.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/document.h"
+#include "engine/document_open.h"
+#include "engine/worker_messages.h"
+#include "tests/engine/worker_test_support.h"
+
+using namespace worker_test;
+
+namespace {
+
+class PageViewLoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static const ATOM registered = [] {
+      WNDCLASSEXW wc = {sizeof(wc)};
+      wc.lpfnWndProc = PageViewProc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.lpszClassName = L"FolivexView";
+      return RegisterClassExW(&wc);
+    }();
+    ASSERT_NE(registered, 0);
+    g_app.instance = GetModuleHandleW(nullptr);
+    g_app.dpi = 96;
+    g_settings.DefaultZoom = 2;  // 100 %: a 100 x 150 point page is 133 x 200 pixels
+
+    parent = std::make_unique<TestWindow>([](UINT m, WPARAM, LPARAM l) { return HandleWorkerMessage(m, l); });
+    g_app.mainWindow = parent->Handle();
+    SetWindowTextW(parent->Handle(), L"Folivex");
+    SetWindowPos(parent->Handle(), HWND_TOP, 20, 20, 500, 400, SWP_SHOWWINDOW);
+    SetRenderTarget(parent->Handle());
+    ASSERT_TRUE(g_worker.Start(std::make_unique<FakeEngines>(&pdfium, &windows, &started, &stopped)));
+    view = CreatePageView(parent->Handle());
+    ASSERT_NE(view, nullptr);
+    MoveWindow(view, 0, 0, 400, 300, TRUE);
+    PumpUntil([] { return false; }, 100);
+  }
+
+  void TearDown() override {
+    pdfium.Release();
+    CloseDocument();
+    g_doc.pending = PendingLoad();
+    EXPECT_TRUE(g_worker.Shutdown(5000));
+    PumpUntil([] { return true; }, 0);
+    ReleaseDocumentAtExit();
+    if (view) DestroyWindow(view);
+    SetDocumentViewHooks({});
+    g_app.mainWindow = nullptr;
+  }
+
+  std::wstring Title() {
+    wchar_t text[256] = {};
+    GetWindowTextW(parent->Handle(), text, 256);
+    return text;
+  }
+
+  // The colour the window shows in the middle of page position p.
+  COLORREF PageMiddle(int p) {
+    const PageBox box = PageBoxInWindow(g_doc.view, p);
+    HDC dc = GetDC(view);
+    COLORREF colour = GetPixel(dc, int(box.left + box.width / 2), int(box.top + box.height / 2));
+    ReleaseDC(view, dc);
+    return colour;
+  }
+
+  // The vertical bar shows the page column (20 pages, taller than the view).
+  void ExpectScrollBarSet() {
+    const ScrollBarNumbers want = VerticalScrollBar(g_doc.view);
+    ASSERT_GT(want.max, 300);
+    SCROLLINFO bar = {sizeof(bar), SIF_ALL};
+    ASSERT_TRUE(GetScrollInfo(view, SB_VERT, &bar));
+    EXPECT_EQ(bar.nMin, want.min);
+    EXPECT_EQ(bar.nMax, want.max);
+    EXPECT_EQ(int(bar.nPage), int(want.page));
+  }
+
+  RememberedSettings remembered;
+  FakeEngine pdfium;
+  FakeEngine windows;
+  std::atomic<bool> started{false};
+  std::atomic<bool> stopped{false};
+  std::unique_ptr<TestWindow> parent;
+  HWND view = nullptr;
+};
+
+// A first page that takes long to render holds up neither the rest of the
+// window nor the placeholders for long; its picture replaces the
+// placeholder when it comes.
+TEST_F(PageViewLoad, TheWindowCatchesUpWhileTheFirstPictureIsLate) {
+  pdfium.HoldAt('r', 0);
+  OpenDocument(L"C:\\docs\\late.pdf", L"");
+  ASSERT_TRUE(PumpUntil([] { return g_doc.loaded; }));
+  ASSERT_TRUE(pdfium.WaitEntered());
+
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"late.pdf - Folivex"; }, 3000));
+  ExpectScrollBarSet();
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(PageMiddle(0), RGB(255, 255, 255)) << "a placeholder while the picture is missing";
+
+  pdfium.Release();
+  ASSERT_TRUE(PumpUntil([] { return g_doc.pictures.Find(0) != nullptr; }));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0)) << "the scripted engine's pictures are black";
+}
+
+// Without a delay the window is up to date as well once the page shows.
+TEST_F(PageViewLoad, TheFirstPictureComesWithTitleAndScrollBars) {
+  OpenDocument(L"C:\\docs\\quick.pdf", L"");
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"quick.pdf - Folivex"; }, 3000));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
+  ExpectScrollBarSet();
+}
+
+}  // namespace
