@@ -34,7 +34,8 @@ struct PendingLoad {
 enum EditState : int { kEditNotChecked = 0, kEditAllowed = 1, kEditRefused = 2 };
 
 struct Document {
-  explicit Document(PictureCache::BitmapDeleter deleter) : pictures(deleter), thumbnails(deleter) {}
+  Document(PictureCache::BitmapDeleter pictureDeleter, PictureCache::BitmapDeleter thumbnailDeleter)
+      : pictures(pictureDeleter), thumbnails(thumbnailDeleter) {}
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 

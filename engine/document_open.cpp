@@ -41,6 +41,15 @@ void RefreshShell() {
   if (g_app.pageView) InvalidateRect(g_app.pageView, nullptr, FALSE);
 }
 
+// The windows without a document (or loading one): through the view when
+// there is one, which also sees to the title and the status bar.
+void ShowDocumentClosed() {
+  if (ViewHooks().documentClosed)
+    ViewHooks().documentClosed();
+  else
+    RefreshShell();
+}
+
 void InstallDocument(OpenResult& r) {
   g_doc.loading = false;
   g_doc.path = r.path;
@@ -111,6 +120,8 @@ void InstallDocument(OpenResult& r) {
 void ReportFailure(const OpenResult& r) {
   HWND owner = g_app.mainWindow;
   const uint32_t hr = uint32_t(r.hr);
+  // The empty window behind the question or the message.
+  ShowDocumentClosed();
   if (IsOpenPasswordFailure(hr)) {
     std::wstring typed;
     bool accepted =
@@ -123,13 +134,11 @@ void ReportFailure(const OpenResult& r) {
       return;
     }
     DiscardPendingLoad();
-    RefreshShell();
     return;
   }
   DiscardPendingLoad();
   std::wstring text = OpenFailureMessage(hr, r.path);
   MessageBoxW(owner, text.c_str(), L"Folivex", MB_OK | MB_ICONERROR);
-  RefreshShell();
 }
 
 }  // namespace
@@ -166,11 +175,6 @@ void ForgetDocument() {
   g_doc.loaded = false;
   g_doc.loading = false;
   ClearView(g_doc.view);
-}
-
-void ShowDocumentClosed() {
-  if (ViewHooks().documentClosed) ViewHooks().documentClosed();
-  RefreshShell();
 }
 
 }  // namespace

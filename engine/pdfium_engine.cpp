@@ -246,7 +246,7 @@ HRESULT PdfiumEngine::Render(int index, int width, int height, int rotation, boo
   if (static_cast<long long>(bw) * bh * 4 > kMaxBitmapBytes) return E_OUTOFMEMORY;
 
   void* bits = nullptr;
-  HBITMAP dib = CreateTopDownDib(bw, bh, &bits);
+  HBITMAP dib = TakePictureDib(bw, bh, &bits);  // filled white below
   if (!dib) return E_OUTOFMEMORY;
   bool ok = false;
   if (FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber)) {

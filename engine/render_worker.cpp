@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/event_log.h"
+#include "engine/dib.h"
 #include "engine/engine_bootstrap.h"
 #include "engine/pdfium_engine.h"
 #include "engine/windows_pdf_engine.h"
@@ -282,7 +283,11 @@ WorkerSnapshot RenderWorker::Snapshot() {
 void RenderWorker::Loop() {
   engines_->Start();
   for (;;) {
-    WaitForSingleObject(wake_, INFINITE);
+    // Spare pictures are let go once the worker has been idle a while.
+    if (WaitForSingleObject(wake_, kSpareKeepMs) == WAIT_TIMEOUT) {
+      if (SpareDibCount()) ReleaseSpareDibs();
+      continue;
+    }
     for (;;) {
       RenderJob job;
       EnterCriticalSection(&lock_);

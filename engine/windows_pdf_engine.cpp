@@ -126,7 +126,7 @@ HRESULT MakeTurnedBitmap(const uint32_t* pixels, int width, int height, int rota
   const bool turned = rotation & 1;
   const int bw = turned ? height : width, bh = turned ? width : height;
   void* bits = nullptr;
-  HBITMAP dib = CreateTopDownDib(bw, bh, &bits);
+  HBITMAP dib = TakePictureDib(bw, bh, &bits);  // every pixel is written below
   if (!dib) return E_OUTOFMEMORY;
   TurnPixels(pixels, width, height, rotation, static_cast<uint32_t*>(bits));
   GdiFlush();

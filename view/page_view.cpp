@@ -49,22 +49,24 @@ struct ViewState {
   // same numbers again is skipped.
   ScrollBarNumbers barsSet[2];
   bool barSet[2] = {false, false};
-  // A document was just loaded and the rest of the window (scroll bars,
-  // status bar, title) waits until its first page is on screen.
+  // A document is being opened, or was just loaded and the rest of the
+  // window (scroll bars, status bar, title) waits until its first page is
+  // on screen.
   bool catchUpDue = false;
-  // Meanwhile a paint found no picture of the first page yet and left the
-  // window as it was rather than flashing placeholders.
+  // Meanwhile a paint was left out: the window kept what it showed rather
+  // than flashing the empty state or placeholders.
   bool paintHeld = false;
 };
 
-// Right after a load the first page's picture is what the user waits for.
-// Setting the scroll bars, the status parts and the title costs the UI
-// thread several milliseconds (more when the scroll bars' frame has to be
-// repainted with that first picture), so they follow the first paint that
-// shows the picture, or this long after the load when no picture came. Until
-// then the view paints nothing but that picture: a page that renders
-// quickly doesn't flash a placeholder first, and the worker has the
-// processor to itself.
+// When a document is opened, its first page's picture is what the user
+// waits for. Setting the scroll bars, the status parts and the title costs
+// the UI thread several milliseconds (more when the scroll bars' frame has
+// to be repainted with that first picture), so they follow the first paint
+// that shows the picture, or come this long after the opening began or the
+// document loaded when there is nothing to show yet. Until then the view
+// paints nothing but that picture: a quick opening goes straight from the
+// old document to the new one without flashing the empty state or
+// placeholders, and the worker has the processor to itself.
 constexpr UINT_PTR kCatchUpTimer = 1;
 constexpr UINT kCatchUpDelayMs = 100;
 constexpr UINT WM_FV_CATCH_UP = WM_APP + 20;
@@ -147,13 +149,21 @@ void StopCatchUp() {
   if (g_view.window) KillTimer(g_view.window, kCatchUpTimer);
 }
 
-// The scroll bars, the status bar and the title after a load.
+// Restarts the wait when one is running.
+void StartCatchUp() {
+  g_view.catchUpDue = true;
+  SetTimer(g_view.window, kCatchUpTimer, kCatchUpDelayMs, nullptr);
+}
+
+// The scroll bars, the status bar and the title after a load, or when an
+// opening takes a while.
 void CatchUp() {
   if (!g_view.catchUpDue) return;
   StopCatchUp();
   const bool held = g_view.paintHeld;
   g_view.paintHeld = false;
-  if ((UpdateScrollBars() || held) && g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
+  const bool resized = UpdateScrollBars();
+  if ((resized || held || !g_doc.loaded) && g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
   UpdateStatus();
   UpdateTitle();
 }
@@ -169,15 +179,22 @@ void OnDocumentLoaded() {
     return;
   }
   InvalidateRect(g_view.window, nullptr, FALSE);
-  g_view.catchUpDue = true;
-  SetTimer(g_view.window, kCatchUpTimer, kCatchUpDelayMs, nullptr);
+  StartCatchUp();
 }
 
 void OnDocumentClosed() {
   EndPointerStates();
+  if (g_doc.loading && g_view.window) {
+    // Another document is being opened. The window keeps what it shows and
+    // goes straight over to the new document when that comes soon; the
+    // empty, loading state shows only when the opening takes a while.
+    StartCatchUp();
+    return;
+  }
   StopCatchUp();
   g_view.paintHeld = false;
   PageViewLayoutChanged();
+  UpdateTitle();
 }
 
 // --- Painting ----------------------------------------------------------------
@@ -309,9 +326,12 @@ bool DrawPages(HDC dc, int width, int height) {
   return firstShown;
 }
 
-// Right after a load, before the first page's picture is there.
+// While a document is being opened, and right after it loaded until the
+// first page's picture is there.
 bool HoldPaint() {
-  if (!g_view.catchUpDue || !g_doc.loaded) return false;
+  if (!g_view.catchUpDue) return false;
+  if (g_doc.loading) return true;
+  if (!g_doc.loaded) return false;
   const ViewLayout& v = View();
   const int first = VisiblePages(v).first;
   const PageOrder& order = g_doc.pages.order;

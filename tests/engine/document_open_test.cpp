@@ -10,6 +10,7 @@
 #include "app/document.h"
 #include "app/event_log.h"
 #include "app/settings.h"
+#include "engine/dib.h"
 #include "engine/worker_messages.h"
 #include "tests/engine/worker_test_support.h"
 
@@ -212,6 +213,7 @@ TEST_F(DocumentOpen, OnlyTheLastOfTwoQuickOpensIsShown) {
 
 TEST_F(DocumentOpen, LatePicturesOfThePreviousDocumentAreDropped) {
   ASSERT_TRUE(OpenAndWait(L"C:\\docs\\a.pdf"));
+  ReleaseSpareDibs();
   const size_t gdi = GdiObjectCount();
   const int oldGeneration = g_doc.generation;
   pdfium.HoldAt('r', 5);
@@ -249,9 +251,12 @@ TEST_F(DocumentOpen, LatePicturesOfThePreviousDocumentAreDropped) {
            g_doc.generation);
   EXPECT_NE(Log().find(thumb), std::wstring::npos);
 
-  // Closing releases every cached bitmap.
+  // Closing releases every cached bitmap; the page picture stays as a spare
+  // until spares are let go.
   CloseDocument();
   EXPECT_EQ(g_doc.pictures.Count(), 0u);
+  EXPECT_EQ(SpareDibCount(), 1u);
+  ReleaseSpareDibs();
   EXPECT_EQ(GdiObjectCount(), gdi);
 }
 

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/event_log.h"
+#include "engine/dib.h"
 #include "tests/engine/engine_test_support.h"
 
 using namespace engine_test;
@@ -165,6 +167,26 @@ TEST_F(Pdfium, RendersPixels) {
   EXPECT_EQ(engine.Render(0, 100, 100, 4, false, none), E_INVALIDARG);
   EXPECT_EQ(engine.Render(0, 100000, 100000, 0, false, none), E_OUTOFMEMORY);
   EXPECT_EQ(none.bitmap, nullptr);
+}
+
+// A picture drawn into a spare shows the page, nothing of what the spare held.
+TEST_F(Pdfium, APictureDrawnIntoASpareIsWhole) {
+  PageSizes sizes;
+  ASSERT_EQ(engine.Open(DataFile(L"text_image.pdf"), L"", sizes), S_OK);
+  ReleaseSpareDibs();
+  RenderedPage old;
+  ASSERT_EQ(engine.Render(0, 816, 1056, 0, false, old), S_OK);
+  std::fill_n(static_cast<uint32_t*>(old.bits), size_t(816) * 1056, 0xFF000000u);
+  RetirePictureDib(old.bitmap);
+
+  Picture again;
+  ASSERT_EQ(engine.Render(0, 816, 1056, 0, false, again.page), S_OK);
+  EXPECT_EQ(again.page.bitmap, old.bitmap) << "the spare was not used";
+  EXPECT_EQ(again.At(5, 5), kWhite);
+  EXPECT_EQ(again.At(1, 1054), kWhite);
+  EXPECT_EQ(again.At(163, 323), kRed);
+  EXPECT_EQ(again.At(400, 900), kBlue);
+  EXPECT_EQ(SpareDibCount(), 0u);
 }
 
 // Writes page 1 of a PDF (%FV_RENDER_PDF%, or text_image.pdf) as a BMP for a

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/event_log.h"
+#include "engine/dib.h"
 #include "tests/engine/worker_test_support.h"
 
 using namespace worker_test;
@@ -365,3 +366,15 @@ TEST_F(Worker, BroughtInPagesKeepOnlyWebLinks) {
 }
 
 }  // namespace
+
+// Spare pictures don't outlive a quiet spell of the worker.
+TEST_F(Worker, AnIdleWorkerLetsTheSparePicturesGo) {
+  ReleaseSpareDibs();
+  void* bits = nullptr;
+  HBITMAP spare = CreateTopDownDib(120, 80, &bits);
+  ASSERT_NE(spare, nullptr);
+  RetirePictureDib(spare);
+  ASSERT_EQ(SpareDibCount(), 1u);
+  EXPECT_TRUE(PumpUntil([] { return SpareDibCount() == 0; }, 3 * kSpareKeepMs));
+  EXPECT_NE(GetObjectType(spare), OBJ_BITMAP);
+}

@@ -8,6 +8,7 @@ fv_add_fuzzer(inflate_fuzz ${CMAKE_CURRENT_LIST_DIR}/inflate_fuzz.cpp)
 fv_add_bench(inflate_bench ${CMAKE_SOURCE_DIR}/bench/inflate_bench.cpp z)
 list(APPEND FV_CORE_TESTS ${CMAKE_CURRENT_LIST_DIR}/engine_rules_test.cpp)
 list(APPEND FV_WIN_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/dib_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_bootstrap_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pdfium_engine_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/engine_choice_test.cpp

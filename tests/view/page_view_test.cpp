@@ -118,4 +118,33 @@ TEST_F(PageViewLoad, TheFirstPictureComesWithTitleAndScrollBars) {
   ExpectScrollBarSet();
 }
 
+// An opening that takes a while shows the empty state after a moment; the
+// document replaces it when it comes.
+TEST_F(PageViewLoad, ASlowOpeningShowsTheEmptyWindowMeanwhile) {
+  OpenDocument(L"C:\\docs\\first.pdf", L"");
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"first.pdf - Folivex"; }, 3000));
+  const PageBox firstPage = PageBoxInWindow(g_doc.view, 0);
+
+  pdfium.HoldAt('o', -1);
+  OpenDocument(L"C:\\docs\\second.pdf", L"");
+  ASSERT_TRUE(pdfium.WaitEntered());
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"Folivex"; }, 3000));
+  PumpUntil([] { return false; }, 200);
+  HDC dc = GetDC(view);
+  const COLORREF shown =
+      GetPixel(dc, int(firstPage.left + firstPage.width / 2), int(firstPage.top + firstPage.height / 2));
+  ReleaseDC(view, dc);
+  const BackgroundRgb empty = BackgroundColour(g_settings.Background);
+  EXPECT_EQ(shown, RGB(empty.r, empty.g, empty.b)) << "the first document's page is still shown";
+  SCROLLINFO bar = {sizeof(bar), SIF_ALL};
+  GetScrollInfo(view, SB_VERT, &bar);
+  EXPECT_LT(bar.nMax, 300) << "the scroll bar still has the first document's length";
+
+  pdfium.Release();
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"second.pdf - Folivex"; }, 3000));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
+  ExpectScrollBarSet();
+}
+
 }  // namespace
