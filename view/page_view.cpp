@@ -346,6 +346,8 @@ void Paint(HWND window) {
   if (HoldPaint()) {
     g_view.paintHeld = true;
     EndPaint(window, &ps);
+    // Scrolled or zoomed meanwhile: the pages now in view are asked for.
+    if (g_doc.loaded) RequestVisiblePictures();
     return;
   }
   RECT client = {};
