@@ -1,34 +1,56 @@
 #!/usr/bin/env python3
-"""Writes a one-page PDF that is heavy to draw, for the viewer benchmark:
-a dense page of small text in two fonts (about 4,000 text runs) over a
-drawing of about 3,000 filled and stroked curves.
+"""Writes a one-page PDF for the viewer benchmark.
 
-Usage: make_bench_pdf.py OUT.pdf
+  heavy (the default): hard to draw, a dense page of small text in two fonts
+        (about 4,000 text runs) over a drawing of about 3,000 filled and
+        stroked curves;
+  text: an ordinary page of a book or report, a heading and 46 lines of
+        11-point running text.
+
+Usage: make_bench_pdf.py OUT.pdf [heavy|text]
 """
 import math
 import sys
 
 out = sys.argv[1]
+kind = sys.argv[2] if len(sys.argv) > 2 else "heavy"
+if kind not in ("heavy", "text"):
+    sys.exit("usage: make_bench_pdf.py OUT.pdf [heavy|text]")
 w, h = 612, 792
 ops = []
-# The drawing: rings of Bezier petals in changing colours.
-for i in range(3000):
-    cx = 40 + (i * 53) % (w - 80)
-    cy = 40 + (i * 97) % (h - 80)
-    r = 6 + (i % 23)
-    a = (i * 0.37) % (2 * math.pi)
-    x1, y1 = cx + r * math.cos(a), cy + r * math.sin(a)
-    x2, y2 = cx + r * math.cos(a + 2.1), cy + r * math.sin(a + 2.1)
-    ops.append(f"{(i % 7) / 7:.3f} {(i % 11) / 11:.3f} {(i % 13) / 13:.3f} rg "
-               f"0.3 w {cx:.2f} {cy:.2f} m {x1:.2f} {y1:.2f} {x2:.2f} {y2:.2f} {cx + 3:.2f} {cy - 2:.2f} c h B")
-# The text: 100 lines of 40 runs each.
-ops.append("0 0 0 rg")
-for line in range(100):
-    y = h - 20 - line * 7.6
-    ops.append(f"BT /F{1 + line % 2} 6 Tf 20 {y:.2f} Td")
-    for run in range(40):
-        ops.append(f"(w{line:02d}{run:02d}) Tj 0.6 0 Td")
+if kind == "text":
+    words = ("the page order of a document can be changed by dragging pages in the panel while the "
+             "view shows each page at the chosen zoom and the status bar tells where you are in it "
+             "a saved file keeps its original bytes and adds the new order at its end").split()
+    ops.append("BT /F2 18 Tf 72 720 Td (Chapter 3. Working with pages) Tj ET")
+    ops.append("BT /F2 11 Tf 13.2 TL 72 690 Td")
+    k = 0
+    for line in range(46):
+        text = []
+        while sum(len(t) + 1 for t in text) < 92:
+            text.append(words[k % len(words)])
+            k += 1
+        ops.append("(%s) '" % " ".join(text))
     ops.append("ET")
+else:
+    # The drawing: rings of Bezier petals in changing colours.
+    for i in range(3000):
+        cx = 40 + (i * 53) % (w - 80)
+        cy = 40 + (i * 97) % (h - 80)
+        r = 6 + (i % 23)
+        a = (i * 0.37) % (2 * math.pi)
+        x1, y1 = cx + r * math.cos(a), cy + r * math.sin(a)
+        x2, y2 = cx + r * math.cos(a + 2.1), cy + r * math.sin(a + 2.1)
+        ops.append(f"{(i % 7) / 7:.3f} {(i % 11) / 11:.3f} {(i % 13) / 13:.3f} rg "
+                   f"0.3 w {cx:.2f} {cy:.2f} m {x1:.2f} {y1:.2f} {x2:.2f} {y2:.2f} {cx + 3:.2f} {cy - 2:.2f} c h B")
+    # The text: 100 lines of 40 runs each.
+    ops.append("0 0 0 rg")
+    for line in range(100):
+        y = h - 20 - line * 7.6
+        ops.append(f"BT /F{1 + line % 2} 6 Tf 20 {y:.2f} Td")
+        for run in range(40):
+            ops.append(f"(w{line:02d}{run:02d}) Tj 0.6 0 Td")
+        ops.append("ET")
 content = ("\n".join(ops) + "\n").encode()
 
 objects = {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the viewer benchmark, makes its documents and runs it under Wine:
 #   1. open -> first page on screen against PDFium alone, for a light page
-#      (tools/make_sample_pdf.py) and a heavy one (tools/make_bench_pdf.py);
+#      (tools/make_sample_pdf.py), an ordinary page of running text and a
+#      page that is heavy to draw (tools/make_bench_pdf.py);
 #   2. memory while a 2,000-page PDF is scrolled from top to bottom.
 # Usage: tools/run_viewer_bench.sh [ROUNDS]
 set -euo pipefail
@@ -12,11 +13,13 @@ FV_BUILD_DIR=$build "$root/tools/build.sh" -DFV_BENCH=ON -DFV_TESTS=OFF
 data=$build/benchdata
 mkdir -p "$data"
 python3 "$root/tools/make_sample_pdf.py" "$data/light.pdf" 12
-python3 "$root/tools/make_bench_pdf.py" "$data/heavy.pdf"
+python3 "$root/tools/make_bench_pdf.py" "$data/text.pdf" text
+python3 "$root/tools/make_bench_pdf.py" "$data/heavy.pdf" heavy
 python3 "$root/tools/make_sample_pdf.py" "$data/pages2000.pdf" 2000
 . "$root/tools/wine_env.sh"
 fv_wine_up
 cd "$build"
 wine ./viewer_bench.exe open benchdata/light.pdf "$rounds"
+wine ./viewer_bench.exe open benchdata/text.pdf "$rounds"
 wine ./viewer_bench.exe open benchdata/heavy.pdf "$rounds"
 wine ./viewer_bench.exe memory benchdata/pages2000.pdf
