@@ -274,7 +274,7 @@ bool DrawPicture(HDC dc, HDC pictureDc, const CachedPicture& picture, const Page
 }
 
 // One request replaces every earlier one: the visible pages that lack a
-// current picture, then the page below and the page above. Made at every
+// current picture, then the page below and the page above. Made after every
 // paint, and at once when a document is loaded so that the worker renders
 // while the windows paint.
 void RequestVisiblePictures() {
@@ -321,9 +321,18 @@ bool DrawPages(HDC dc, int width, int height) {
     if (g_doc.pdfium && g_hooks.decoratePage) g_hooks.decoratePage(dc, p, box, now);
   }
   if (pictureDc) DeleteDC(pictureDc);
-
-  RequestVisiblePictures();
   return firstShown;
+}
+
+// Every visible page covers its box with its picture or a placeholder, so
+// the background is laid around them only.
+void ExcludeVisiblePages(HDC dc, int width, int height) {
+  const ViewLayout& v = View();
+  const PageRange visible = VisiblePages(v);
+  for (int p = visible.first; p < visible.end; ++p) {
+    WindowRect r;
+    if (ClipToWindow(PageBoxInWindow(v, p), width, height, r)) ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+  }
 }
 
 // While a document is being opened, and right after it loaded until the
@@ -357,7 +366,9 @@ void Paint(HWND window) {
     HDC back = g_view.backDc;
     RECT all = {0, 0, width, height};
     SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
+    if (g_doc.loaded) ExcludeVisiblePages(back, width, height);
     ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    SelectClipRgn(back, nullptr);
     bool firstShown = false;
     if (g_doc.loaded)
       firstShown = DrawPages(back, width, height);
@@ -368,6 +379,8 @@ void Paint(HWND window) {
     if (firstShown && g_view.catchUpDue) PostMessageW(window, WM_FV_CATCH_UP, 0, 0);
   }
   EndPaint(window, &ps);
+  // The pictures this paint lacked, asked for once it is on screen.
+  if (g_doc.loaded) RequestVisiblePictures();
 }
 
 // --- Input -------------------------------------------------------------------
