@@ -303,10 +303,9 @@ bool DrawPages(HDC dc, int width, int height) {
   for (int p = visible.first; p < visible.end; ++p) {
     const PageBox box = PageBoxInWindow(v, p);
     if (g_settings.PageShadow) {
-      PageBox under = box;
-      under.left += shadowOffset;
-      under.top += shadowOffset;
-      FillBox(dc, under, width, height, shadow);
+      const ShadowStrips strips = ShadowOf(box, shadowOffset);
+      FillBox(dc, strips.right, width, height, shadow);
+      FillBox(dc, strips.bottom, width, height, shadow);
     }
     const int page = size_t(p) < order.size() ? order[size_t(p)] : -1;
     const CachedPicture* picture = page >= 0 ? g_doc.pictures.Find(page) : nullptr;
@@ -326,12 +325,17 @@ bool DrawPages(HDC dc, int width, int height) {
 
 // Every visible page covers its box with its picture or a placeholder, so
 // the background is laid around them only.
-void ExcludeVisiblePages(HDC dc, int width, int height) {
+void FillAroundPages(HDC dc, int width, int height) {
   const ViewLayout& v = View();
   const PageRange visible = VisiblePages(v);
+  std::vector<WindowRect> pages;
   for (int p = visible.first; p < visible.end; ++p) {
     WindowRect r;
-    if (ClipToWindow(PageBoxInWindow(v, p), width, height, r)) ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    if (ClipToWindow(PageBoxInWindow(v, p), width, height, r)) pages.push_back(r);
+  }
+  for (const WindowRect& r : AroundPages(pages, width, height)) {
+    RECT rect = {r.left, r.top, r.right, r.bottom};
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
   }
 }
 
@@ -364,11 +368,13 @@ void Paint(HWND window) {
   const int width = client.right, height = client.bottom;
   if (dc && width > 0 && height > 0 && EnsureBackBuffer(dc, width, height)) {
     HDC back = g_view.backDc;
-    RECT all = {0, 0, width, height};
     SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
-    if (g_doc.loaded) ExcludeVisiblePages(back, width, height);
-    ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-    SelectClipRgn(back, nullptr);
+    if (g_doc.loaded) {
+      FillAroundPages(back, width, height);
+    } else {
+      RECT all = {0, 0, width, height};
+      ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    }
     bool firstShown = false;
     if (g_doc.loaded)
       firstShown = DrawPages(back, width, height);

@@ -108,6 +108,32 @@ bool ClipToWindow(const PageBox& box, int clientWidth, int clientHeight, WindowR
   return true;
 }
 
+ShadowStrips ShadowOf(const PageBox& box, int offset) {
+  ShadowStrips s;
+  if (offset <= 0 || box.width <= 0 || box.height <= 0) return s;
+  s.right = {box.left + box.width, box.top + offset, offset, box.height};
+  s.bottom = {box.left + offset, box.top + box.height, std::max<int64_t>(box.width - offset, 0), offset};
+  return s;
+}
+
+std::vector<WindowRect> AroundPages(const std::vector<WindowRect>& pages, int clientWidth, int clientHeight) {
+  std::vector<WindowRect> around;
+  const int width = std::max(clientWidth, 0), height = std::max(clientHeight, 0);
+  int y = 0;  // everything above y is covered
+  for (const WindowRect& page : pages) {
+    const int top = std::clamp(page.top, y, height), bottom = std::clamp(page.bottom, top, height);
+    const int left = std::clamp(page.left, 0, width), right = std::clamp(page.right, left, width);
+    if (top > y) around.push_back({0, y, width, top});
+    if (bottom > top) {
+      if (left > 0) around.push_back({0, top, left, bottom});
+      if (right < width) around.push_back({right, top, width, bottom});
+    }
+    y = bottom;
+  }
+  if (y < height) around.push_back({0, y, width, height});
+  return around;
+}
+
 bool PlanPictureBlit(const PageBox& box, int gotWidth, int gotHeight, int clientWidth, int clientHeight,
                      PictureBlit& blit) {
   const bool stretch = gotWidth != box.width || gotHeight != box.height;

@@ -82,6 +82,22 @@ struct WindowRect {
 // when none of it is.
 bool ClipToWindow(const PageBox& box, int clientWidth, int clientHeight, WindowRect& clipped);
 
+// The part of a page's shadow (the page box moved right and down by
+// `offset` pixels) that the page itself doesn't cover: a strip down its
+// right side and one along its bottom. Empty boxes for an offset <= 0.
+struct ShadowStrips {
+  PageBox right;
+  PageBox bottom;
+};
+ShadowStrips ShadowOf(const PageBox& box, int offset);
+
+// The window around the visible pages' rectangles (clipped to the window,
+// one below the other as the page column lays them out, top to bottom): the
+// bands above, between and below them and each page's left and right side.
+// The rectangles don't overlap each other or the pages, and together with
+// the pages they cover the window. Empty rectangles are left out.
+std::vector<WindowRect> AroundPages(const std::vector<WindowRect>& pages, int clientWidth, int clientHeight);
+
 // How a picture of gotWidth x gotHeight goes into the page box: a plain copy
 // when its size is the box's, else stretched. Only the part that shows in
 // the window is drawn, so every coordinate handed to the drawing calls stays

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -143,6 +145,72 @@ TEST(PageViewRules, ExactSizedPicturesAreCopiedAndClippedToTheWindow) {
   EXPECT_EQ(r.top, 590);
   EXPECT_EQ(r.right, 295);
   EXPECT_EQ(r.bottom, 600);
+}
+
+// How many of the rectangles cover each pixel of a w x h window.
+std::vector<int> Coverage(const std::vector<WindowRect>& rects, int w, int h) {
+  std::vector<int> count(size_t(w) * size_t(h), 0);
+  for (const WindowRect& r : rects)
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, h); ++y)
+      for (int x = std::max(r.left, 0); x < std::min(r.right, w); ++x) ++count[size_t(y) * size_t(w) + size_t(x)];
+  return count;
+}
+
+// The background is laid once around the pages of every layout of the
+// column, in every window position: pages and background together cover
+// each pixel exactly once.
+TEST(PageViewRules, TheBackgroundGoesAroundThePagesOnlyOnce) {
+  const int w = 120, h = 90;
+  for (int zoom : {25, 60, 100, 140, 400})
+    for (int rotation = 0; rotation < 4; ++rotation) {
+      ViewLayout v;
+      v.viewWidth = w;
+      v.viewHeight = h;
+      StartView(v, {100.0f, 300.0f, 80.0f, 100.0f, 100.0f}, {140.0f, 200.0f, 60.0f, 140.0f, 10.0f}, kZoomCustom,
+                zoom, rotation);
+      for (int64_t y = 0; y <= v.contentHeight; y += 17) {
+        for (int64_t x : {int64_t(0), v.contentWidth / 3, v.contentWidth}) {
+          ScrollTo(v, x, y);
+          std::vector<WindowRect> pages;
+          const PageRange visible = VisiblePages(v);
+          for (int p = visible.first; p < visible.end; ++p) {
+            WindowRect r;
+            if (ClipToWindow(PageBoxInWindow(v, p), w, h, r)) pages.push_back(r);
+          }
+          std::vector<WindowRect> all = AroundPages(pages, w, h);
+          for (const WindowRect& r : all) ASSERT_TRUE(r.left < r.right && r.top < r.bottom);
+          all.insert(all.end(), pages.begin(), pages.end());
+          const std::vector<int> count = Coverage(all, w, h);
+          ASSERT_EQ(std::count(count.begin(), count.end(), 1), w * h)
+              << "zoom " << zoom << " rotation " << rotation << " at " << x << ", " << y;
+        }
+      }
+    }
+
+  // No page in sight, and one page filling the window.
+  std::vector<WindowRect> all = AroundPages({}, w, h);
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].right, w);
+  EXPECT_EQ(all[0].bottom, h);
+  EXPECT_TRUE(AroundPages({{0, 0, w, h}}, w, h).empty());
+}
+
+TEST(PageViewRules, AShadowIsTheOffsetBoxLessThePage) {
+  const PageBox page = {10, 20, 30, 40};
+  const ShadowStrips s = ShadowOf(page, 3);
+  std::vector<WindowRect> parts;
+  for (const PageBox& b : {s.right, s.bottom})
+    parts.push_back({int(b.left), int(b.top), int(b.left + b.width), int(b.top + b.height)});
+  parts.push_back({10, 20, 40, 60});  // the page
+  const std::vector<int> count = Coverage(parts, 60, 70);
+  for (int y = 0; y < 70; ++y)
+    for (int x = 0; x < 60; ++x) {
+      const bool inPage = x >= 10 && x < 40 && y >= 20 && y < 60;
+      const bool inShadow = x >= 13 && x < 43 && y >= 23 && y < 63;
+      ASSERT_EQ(count[size_t(y) * 60 + size_t(x)], inPage || inShadow ? 1 : 0) << x << ", " << y;
+    }
+  EXPECT_EQ(ShadowOf(page, 0).right.width, 0);
+  EXPECT_EQ(ShadowOf({0, 0, 2, 2}, 3).bottom.width, 0);
 }
 
 TEST(PageViewRules, APictureOfAnotherSizeIsStretchedOverTheWholePage) {
