@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/commands.h"
@@ -287,16 +288,33 @@ void RequestVisiblePictures() {
   TrimPagePictures(VisibleEnginePages(v, order));
 }
 
+void PrepareForPictures(HDC dc) {
+  SetStretchBltMode(dc, HALFTONE);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+}
+
+// Draws the visible pages and puts them on the window. The background,
+// shadows and placeholders go through the back buffer; a picture that
+// nothing is drawn over is copied straight onto the window (the back
+// buffer's copy leaves its box out), so every pixel of the window is
+// written once and a picture's pixels take one copy to get there.
 // True when the first visible page was drawn from a picture.
-bool DrawPages(HDC dc, int width, int height) {
+bool DrawPages(HDC window, HDC back, int width, int height) {
   ViewLayout& v = View();
   const PageOrder& order = g_doc.pages.order;
   const DWORD now = GetTickCount();
-  SetStretchBltMode(dc, HALFTONE);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  HDC pictureDc = CreateCompatibleDC(dc);
+  PrepareForPictures(back);
+  PrepareForPictures(window);
+  HDC pictureDc = CreateCompatibleDC(back);
+  const bool decorated = g_doc.pdfium && g_hooks.decoratePage;
 
   const PageRange visible = VisiblePages(v);
+  struct Direct {
+    int position;
+    PageBox box;
+    const CachedPicture* picture;
+  };
+  std::vector<Direct> direct;
   bool firstShown = false;
   const int shadowOffset = ScaleForDpi(3, v.dpi);
   const COLORREF shadow = ToColorRef(PageShadowColour(g_settings.Background));
@@ -304,20 +322,36 @@ bool DrawPages(HDC dc, int width, int height) {
     const PageBox box = PageBoxInWindow(v, p);
     if (g_settings.PageShadow) {
       const ShadowStrips strips = ShadowOf(box, shadowOffset);
-      FillBox(dc, strips.right, width, height, shadow);
-      FillBox(dc, strips.bottom, width, height, shadow);
+      FillBox(back, strips.right, width, height, shadow);
+      FillBox(back, strips.bottom, width, height, shadow);
     }
     const int page = size_t(p) < order.size() ? order[size_t(p)] : -1;
     const CachedPicture* picture = page >= 0 ? g_doc.pictures.Find(page) : nullptr;
     bool drawn = false;
     if (picture && picture->rotation == v.rotation && pictureDc) {
       g_doc.pictures.Touch(page, now);
+      if (!decorated) {
+        direct.push_back({p, box, picture});
+        continue;
+      }
       // A picture of another size (an older zoom, or a pixel off) is stretched.
-      drawn = DrawPicture(dc, pictureDc, *picture, box, width, height);
+      drawn = DrawPicture(back, pictureDc, *picture, box, width, height);
     }
     if (p == visible.first) firstShown = drawn;
-    if (!drawn) FillBox(dc, box, width, height, ToColorRef(kPlaceholderColour));
-    if (g_doc.pdfium && g_hooks.decoratePage) g_hooks.decoratePage(dc, p, box, now);
+    if (!drawn) FillBox(back, box, width, height, ToColorRef(kPlaceholderColour));
+    if (decorated) g_hooks.decoratePage(back, p, box, now);
+  }
+
+  for (const Direct& d : direct) {
+    WindowRect r;
+    if (ClipToWindow(d.box, width, height, r)) ExcludeClipRect(window, r.left, r.top, r.right, r.bottom);
+  }
+  BitBlt(window, 0, 0, width, height, back, 0, 0, SRCCOPY);
+  if (!direct.empty()) SelectClipRgn(window, nullptr);
+  for (const Direct& d : direct) {
+    const bool drawn = DrawPicture(window, pictureDc, *d.picture, d.box, width, height);
+    if (!drawn) FillBox(window, d.box, width, height, ToColorRef(kPlaceholderColour));
+    if (d.position == visible.first) firstShown = drawn;
   }
   if (pictureDc) DeleteDC(pictureDc);
   return firstShown;
@@ -376,11 +410,12 @@ void Paint(HWND window) {
       ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
     }
     bool firstShown = false;
-    if (g_doc.loaded)
-      firstShown = DrawPages(back, width, height);
-    else
+    if (g_doc.loaded) {
+      firstShown = DrawPages(dc, back, width, height);
+    } else {
       DrawEmptyState(back, width, height);
-    BitBlt(dc, 0, 0, width, height, back, 0, 0, SRCCOPY);
+      BitBlt(dc, 0, 0, width, height, back, 0, 0, SRCCOPY);
+    }
     // The rest of the window follows once this paint is on screen.
     if (firstShown && g_view.catchUpDue) PostMessageW(window, WM_FV_CATCH_UP, 0, 0);
   }
