@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -167,20 +168,22 @@ void CatchUp() {
   if ((resized || held || !g_doc.loaded) && g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
   UpdateStatus();
   UpdateTitle();
+  if (g_doc.loaded) RequestVisiblePictures();  // now with the neighbouring pages
 }
 
 void OnDocumentLoaded() {
   EndPointerStates();
-  // The vertical bar is always there, so the layout doesn't wait for the
-  // bars: the first pictures are asked for at once and painted as they come.
-  RequestVisiblePictures();
   if (!g_view.window) {
+    RequestVisiblePictures();
     PageViewLayoutChanged();
     UpdateTitle();
     return;
   }
-  InvalidateRect(g_view.window, nullptr, FALSE);
+  // The vertical bar is always there, so the layout doesn't wait for the
+  // bars: the first pictures are asked for at once and painted as they come.
   StartCatchUp();
+  RequestVisiblePictures();
+  InvalidateRect(g_view.window, nullptr, FALSE);
 }
 
 void OnDocumentClosed() {
@@ -281,9 +284,16 @@ bool DrawPicture(HDC dc, HDC pictureDc, const CachedPicture& picture, const Page
 void RequestVisiblePictures() {
   const ViewLayout& v = View();
   const PageOrder& order = g_doc.pages.order;
-  const std::vector<int> wanted = RenderList(VisiblePages(v), v.PageCount(), [&](int p) {
+  const PageRange visible = VisiblePages(v);
+  std::vector<int> wanted = RenderList(visible, v.PageCount(), [&](int p) {
     return size_t(p) < order.size() && PictureUpToDate(g_doc.pictures, v, p, order[size_t(p)]);
   });
+  // While the first page is awaited its neighbours would only compete with
+  // it; they are asked for once the window has caught up.
+  if (g_view.catchUpDue)
+    wanted.erase(std::remove_if(wanted.begin(), wanted.end(),
+                                [&](int p) { return p < visible.first || p >= visible.end; }),
+                 wanted.end());
   g_worker.RequestPageRenders(PageRenderJobs(v, order, wanted, g_doc.generation));
   TrimPagePictures(VisibleEnginePages(v, order));
 }

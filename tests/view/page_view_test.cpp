@@ -97,9 +97,15 @@ TEST_F(PageViewLoad, TheWindowCatchesUpWhileTheFirstPictureIsLate) {
   OpenDocument(L"C:\\docs\\late.pdf", L"");
   ASSERT_TRUE(PumpUntil([] { return g_doc.loaded; }));
   ASSERT_TRUE(pdfium.WaitEntered());
+  // Only the other visible pages wait behind the first one; the page below
+  // them is asked for once the window has caught up.
+  const PageRange visible = VisiblePages(g_doc.view);
+  ASSERT_GE(visible.end - visible.first, 2);
+  EXPECT_EQ(g_worker.Snapshot().waiting, size_t(visible.end - visible.first - 1));
 
   ASSERT_TRUE(PumpUntil([&] { return Title() == L"late.pdf - Folivex"; }, 3000));
   ExpectScrollBarSet();
+  EXPECT_EQ(g_worker.Snapshot().waiting, size_t(visible.end - visible.first));
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(PageMiddle(0), RGB(255, 255, 255)) << "a placeholder while the picture is missing";
 
