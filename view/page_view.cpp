@@ -58,6 +58,10 @@ struct ViewState {
   // Meanwhile a paint was left out: the window kept what it showed rather
   // than flashing the empty state or placeholders.
   bool paintHeld = false;
+  // The client size the last whole paint covered (0 x 0 before the first):
+  // only a window that shows something at its present size can keep it.
+  int shownWidth = 0;
+  int shownHeight = 0;
 };
 
 // When a document is opened, its first page's picture is what the user
@@ -384,9 +388,11 @@ void FillAroundPages(HDC dc, int width, int height) {
 }
 
 // While a document is being opened, and right after it loaded until the
-// first page's picture is there.
-bool HoldPaint() {
-  if (!g_view.catchUpDue) return false;
+// first page's picture is there, as long as the window shows what it showed
+// before at the same size.
+bool HoldPaint(int width, int height) {
+  if (!g_view.catchUpDue || g_view.shownWidth <= 0 || width != g_view.shownWidth || height != g_view.shownHeight)
+    return false;
   if (g_doc.loading) return true;
   if (!g_doc.loaded) return false;
   const ViewLayout& v = View();
@@ -400,16 +406,16 @@ bool HoldPaint() {
 void Paint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  if (HoldPaint()) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  const int width = client.right, height = client.bottom;
+  if (HoldPaint(width, height)) {
     g_view.paintHeld = true;
     EndPaint(window, &ps);
     // Scrolled or zoomed meanwhile: the pages now in view are asked for.
     if (g_doc.loaded) RequestVisiblePictures();
     return;
   }
-  RECT client = {};
-  GetClientRect(window, &client);
-  const int width = client.right, height = client.bottom;
   if (dc && width > 0 && height > 0 && EnsureBackBuffer(dc, width, height)) {
     HDC back = g_view.backDc;
     SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
@@ -426,6 +432,8 @@ void Paint(HWND window) {
       DrawEmptyState(back, width, height);
       BitBlt(dc, 0, 0, width, height, back, 0, 0, SRCCOPY);
     }
+    g_view.shownWidth = width;
+    g_view.shownHeight = height;
     // The rest of the window follows once this paint is on screen.
     if (firstShown && g_view.catchUpDue) PostMessageW(window, WM_FV_CATCH_UP, 0, 0);
   }

@@ -153,4 +153,27 @@ TEST_F(PageViewLoad, ASlowOpeningShowsTheEmptyWindowMeanwhile) {
   ExpectScrollBarSet();
 }
 
+// A window that grew while an opening is held has nothing to keep in its
+// new part: it paints at once.
+TEST_F(PageViewLoad, AWindowThatGrowsWhileAnOpeningIsHeldPaintsAtOnce) {
+  PumpUntil([] { return false; }, 150);  // the empty window painted once
+  pdfium.HoldAt('o', -1);
+  OpenDocument(L"C:\\docs\\slow.pdf", L"");
+  ASSERT_TRUE(pdfium.WaitEntered());
+  MoveWindow(view, 0, 0, 480, 360, TRUE);
+  // Well within the 100 ms after which the loading state shows anyway.
+  PumpUntil([] { return false; }, 30);
+  HDC dc = GetDC(view);
+  const COLORREF grown = GetPixel(dc, 450, 330);
+  ReleaseDC(view, dc);
+  const BackgroundRgb empty = BackgroundColour(g_settings.Background);
+  EXPECT_EQ(grown, RGB(empty.r, empty.g, empty.b));
+
+  pdfium.Release();
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"slow.pdf - Folivex"; }, 3000));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
+  ExpectScrollBarSet();
+}
+
 }  // namespace
