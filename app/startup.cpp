@@ -179,6 +179,16 @@ void PlaceWindowByFrame(HWND window, int x, int y, int width, int height) {
   FreeLibrary(dwm);
 }
 
+void ReadDpiAndMakeFonts() {
+  HDC screen = GetDC(nullptr);
+  g_app.dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+  if (g_app.dpi <= 0) g_app.dpi = 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  g_app.fontNormal = MakeFont(12, 400);
+  g_app.fontBold = MakeFont(12, 600);
+  g_app.fontLarge = MakeFont(18, 400);
+}
+
 int RunFolivex(HINSTANCE instance, int showCommand) {
   // 1. Instance and the engine switch, before anything else.
   g_app.instance = instance;
@@ -193,13 +203,7 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   InitCommonControlsEx(&icc);
 
   // 4. Screen DPI, read once, and the three fonts.
-  HDC screen = GetDC(nullptr);
-  g_app.dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (g_app.dpi <= 0) g_app.dpi = 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  g_app.fontNormal = MakeFont(12, 400);
-  g_app.fontBold = MakeFont(12, 600);
-  g_app.fontLarge = MakeFont(18, 400);
+  ReadDpiAndMakeFonts();
 
   // 5. Settings, in their start-up order.
   LoadStartupSettings();

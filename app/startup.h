@@ -7,6 +7,11 @@
 
 int RunFolivex(HINSTANCE instance, int showCommand);
 
+// Start-up step: the screen's DPI into g_app.dpi (read once) and the three
+// fonts of g_app made for it. Also for programs that build the main window
+// themselves, such as the benchmarks.
+void ReadDpiAndMakeFonts();
+
 // Registers every window class of the program (g_app.instance and
 // g_app.programIcon must be set). For programs that build the main window
 // themselves, such as the benchmarks.

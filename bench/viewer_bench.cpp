@@ -167,12 +167,6 @@ void RestoreSettingValues(const std::vector<SavedValue>& values) {
 
 // --- The program, set up as its entry does -----------------------------------
 
-HFONT MakeFont(int px, int weight) {
-  return CreateFontW(-MulDiv(px, g_app.dpi, 96), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                     L"Segoe UI");
-}
-
 bool EngineLineLogged() {
   std::wstring log;
   ReadEventLog(log);
@@ -196,13 +190,7 @@ HWND StartProgram() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
-  HDC screen = GetDC(nullptr);
-  g_app.dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (g_app.dpi <= 0) g_app.dpi = 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  g_app.fontNormal = MakeFont(12, 400);
-  g_app.fontBold = MakeFont(12, 600);
-  g_app.fontLarge = MakeFont(18, 400);
+  ReadDpiAndMakeFonts();
   g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
 
   StartRenderWorker();

@@ -12,6 +12,8 @@ Usage: make_bench_pdf.py OUT.pdf [heavy|text]
 import math
 import sys
 
+from simple_pdf import pdf_bytes
+
 out = sys.argv[1]
 kind = sys.argv[2] if len(sys.argv) > 2 else "heavy"
 if kind not in ("heavy", "text"):
@@ -62,16 +64,5 @@ objects = {
     5: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
     6: b"<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>",
 }
-data = bytearray(b"%PDF-1.7\n%\xe2\xe3\xcf\xd3\n")
-offsets = {}
-for num in sorted(objects):
-    offsets[num] = len(data)
-    data += b"%d 0 obj\n" % num + objects[num] + b"\nendobj\n"
-size = max(objects) + 1
-xref = len(data)
-data += b"xref\n0 %d\n0000000000 65535 f \n" % size
-for num in range(1, size):
-    data += b"%010d 00000 n \n" % offsets[num]
-data += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (size, xref)
 with open(out, "wb") as f:
-    f.write(data)
+    f.write(pdf_bytes(objects))

@@ -5,6 +5,8 @@ Usage: make_sample_pdf.py OUT.pdf [PAGES]
 """
 import sys
 
+from simple_pdf import pdf_bytes
+
 out = sys.argv[1]
 pages = int(sys.argv[2]) if len(sys.argv) > 2 else 12
 
@@ -31,17 +33,5 @@ for i in range(pages):
     kids.append(b"%d 0 R" % page_num)
 objects[2] = b"<< /Type /Pages /Kids [" + b" ".join(kids) + b"] /Count %d >>" % pages
 
-data = bytearray(b"%PDF-1.7\n%\xe2\xe3\xcf\xd3\n")
-offsets = {}
-for num in sorted(objects):
-    offsets[num] = len(data)
-    data += b"%d 0 obj\n" % num + objects[num] + b"\nendobj\n"
-size = max(objects) + 1
-xref = len(data)
-data += b"xref\n0 %d\n" % size
-data += b"0000000000 65535 f \n"
-for num in range(1, size):
-    data += b"%010d 00000 n \n" % offsets[num]
-data += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (size, xref)
 with open(out, "wb") as f:
-    f.write(data)
+    f.write(pdf_bytes(objects))

@@ -215,17 +215,20 @@ void FillBox(HDC dc, const PageBox& box, int width, int height, COLORREF colour)
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
-bool EnsureBackBuffer(HDC windowDc, int width, int height) {
-  if (g_view.backDc && g_view.backWidth == width && g_view.backHeight == height) return true;
+void ReleaseBackBuffer() {
   if (g_view.backDc) {
     SelectObject(g_view.backDc, g_view.backOld);
     DeleteDC(g_view.backDc);
-    g_view.backDc = nullptr;
   }
-  if (g_view.backBitmap) {
-    DeleteObject(g_view.backBitmap);
-    g_view.backBitmap = nullptr;
-  }
+  if (g_view.backBitmap) DeleteObject(g_view.backBitmap);
+  g_view.backDc = nullptr;
+  g_view.backBitmap = nullptr;
+  g_view.backWidth = g_view.backHeight = 0;
+}
+
+bool EnsureBackBuffer(HDC windowDc, int width, int height) {
+  if (g_view.backDc && g_view.backWidth == width && g_view.backHeight == height) return true;
+  ReleaseBackBuffer();
   HDC dc = CreateCompatibleDC(windowDc);
   HBITMAP bitmap = dc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
   if (!bitmap) {
@@ -238,17 +241,6 @@ bool EnsureBackBuffer(HDC windowDc, int width, int height) {
   g_view.backWidth = width;
   g_view.backHeight = height;
   return true;
-}
-
-void ReleaseBackBuffer() {
-  if (g_view.backDc) {
-    SelectObject(g_view.backDc, g_view.backOld);
-    DeleteDC(g_view.backDc);
-  }
-  if (g_view.backBitmap) DeleteObject(g_view.backBitmap);
-  g_view.backDc = nullptr;
-  g_view.backBitmap = nullptr;
-  g_view.backWidth = g_view.backHeight = 0;
 }
 
 void DrawEmptyState(HDC dc, int width, int height) {
@@ -411,24 +403,16 @@ void Paint(HWND window) {
   const int width = client.right, height = client.bottom;
   if (HoldPaint(width, height)) {
     g_view.paintHeld = true;
-    EndPaint(window, &ps);
-    // Scrolled or zoomed meanwhile: the pages now in view are asked for.
-    if (g_doc.loaded) RequestVisiblePictures();
-    return;
-  }
-  if (dc && width > 0 && height > 0 && EnsureBackBuffer(dc, width, height)) {
+  } else if (dc && width > 0 && height > 0 && EnsureBackBuffer(dc, width, height)) {
     HDC back = g_view.backDc;
     SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
+    bool firstShown = false;
     if (g_doc.loaded) {
       FillAroundPages(back, width, height);
+      firstShown = DrawPages(dc, back, width, height);
     } else {
       RECT all = {0, 0, width, height};
       ExtTextOutW(back, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
-    }
-    bool firstShown = false;
-    if (g_doc.loaded) {
-      firstShown = DrawPages(dc, back, width, height);
-    } else {
       DrawEmptyState(back, width, height);
       BitBlt(dc, 0, 0, width, height, back, 0, 0, SRCCOPY);
     }
@@ -438,7 +422,8 @@ void Paint(HWND window) {
     if (firstShown && g_view.catchUpDue) PostMessageW(window, WM_FV_CATCH_UP, 0, 0);
   }
   EndPaint(window, &ps);
-  // The pictures this paint lacked, asked for once it is on screen.
+  // The pictures this paint lacked (or, while it is held, those scrolled or
+  // zoomed into view meanwhile), asked for once it is on screen.
   if (g_doc.loaded) RequestVisiblePictures();
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/settings.h"
 #include "engine/render_worker.h"
+#include "tests/engine/engine_test_support.h"
 
 namespace worker_test {
 
@@ -272,15 +273,6 @@ class RememberedSettings {
   int zoom_;
 };
 
-// A copy of a source-tree path reachable from Windows.
-inline std::wstring SourcePath(const std::wstring& relative) {
-  std::string root = FV_SOURCE_DIR;
-  std::wstring path(root.begin(), root.end());
-  path += L"/" + relative;
-  for (wchar_t& c : path)
-    if (c == L'/') c = L'\\';
-  if (!path.empty() && path[0] == L'\\') path = L"Z:" + path;
-  return path;
-}
+using engine_test::SourcePath;
 
 }  // namespace worker_test
