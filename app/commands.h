@@ -1,53 +1,80 @@
-// Command identifiers: menu, ribbon and accelerator commands from 40001,
-// Settings-tab controls and update-bar buttons from 41001.
+// The program's commands: identifiers, names, enabled and light rules and
+// shortcuts, all read from the one table in app/commands.def. Command
+// identifiers are numbers from 40001 (menu, ribbon and accelerator
+// commands); Settings-tab controls and update-bar buttons take 41001 on.
+// Platform-neutral.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "base/key_codes.h"
+
 enum Command : unsigned short {
-  CMD_OPEN = 40001,
-  CMD_PRINT = 40002,
-  CMD_CLOSE = 40003,
-  CMD_EXIT = 40004,
-  CMD_PREV_PAGE = 40010,
-  CMD_NEXT_PAGE = 40011,
-  CMD_FIRST_PAGE = 40012,
-  CMD_LAST_PAGE = 40013,
-  CMD_GOTO_PAGE = 40014,
-  CMD_ZOOM_IN = 40020,
-  CMD_ZOOM_OUT = 40021,
-  CMD_ACTUAL_SIZE = 40022,
-  CMD_FIT_WIDTH = 40023,
-  CMD_FIT_PAGE = 40024,
-  CMD_ROTATE_LEFT = 40030,
-  CMD_ROTATE_RIGHT = 40031,
-  CMD_SEND = 40050,
-  CMD_SEND_EMAIL = 40051,
-  CMD_SEND_MESSENGER = 40052,
-  CMD_SEND_WHATSAPP = 40053,
-  CMD_SEND_TEXT = 40054,
-  CMD_COPY_LINK = 40055,
-  CMD_SHOW_IN_FOLDER = 40057,
-  CMD_HOW_TO_USE = 40060,
-  CMD_CHECK_UPDATES = 40061,
-  CMD_DOWNLOAD_PAGE = 40062,
-  CMD_RELEASE_NOTES = 40063,
-  CMD_ABOUT = 40064,
-  CMD_SEND_TEAMS = 40065,
-  CMD_EMAIL_SERVER = 40066,
-  CMD_SAVE = 40070,
-  CMD_SAVE_AS = 40071,
-  CMD_TOGGLE_PANEL = 40072,
-  CMD_UNDO = 40073,
-  CMD_MOVE_UP = 40074,
-  CMD_MOVE_DOWN = 40075,
-  CMD_MOVE_TO_START = 40076,
-  CMD_MOVE_TO_END = 40077,
-  CMD_DIAGNOSTIC_REPORT = 40078,
-  CMD_FIND = 40080,
-  CMD_FIND_NEXT = 40081,
-  CMD_FIND_PREV = 40082,
-  CMD_COPY = 40083,
-  CMD_SELECT_ALL = 40084,
-  CMD_DELETE_PAGE = 40085,
-  CMD_SECOND_PDF = 40086,
-  CMD_USER_GUIDE = 40087,
+#define FV_COMMAND(name, id, ...) name = id,
+#define FV_BUTTON(...)
+#include "app/commands.def"
+#undef FV_COMMAND
+#undef FV_BUTTON
+};
+
+// When a command can run (busy flags aside).
+enum class CommandRule : uint8_t {
+  Always,
+  Loaded,        // a document is open
+  OrderChanged,  // ... and its page order has unsaved changes
+  CanUndo,       // ... and there is a step to undo
+  PageAbove,     // ... and the reference page is not the first
+  PageBelow,     // ... and the reference page is not the last
+  SeveralPages,  // ... and more than one page is shown
+};
+
+// When a command's button is drawn lit.
+enum class CommandLight : uint8_t { None, PanelShown, FindOpen, FitWidth, FitPage, ActualSize };
+
+// Shortcut modifiers, with the values of the accelerator flags FSHIFT,
+// FCONTROL and FALT.
+inline constexpr uint8_t kModShift = 0x04;
+inline constexpr uint8_t kModCtrl = 0x08;
+inline constexpr uint8_t kModAlt = 0x10;
+
+struct Shortcut {
+  uint8_t modifiers = 0;  // kMod... bits
+  uint16_t key = 0;       // a character or a kKey... code (base/key_codes.h); 0: none
+};
+inline constexpr size_t kMaxShortcuts = 3;
+
+struct CommandInfo {
+  Command id;
+  const wchar_t* name;
+  CommandRule enabled;
+  CommandLight lit;
+  Shortcut shortcuts[kMaxShortcuts];
+};
+
+// Every command, in the table's order.
+std::span<const CommandInfo> CommandTable();
+// The command with this identifier, or nullptr.
+const CommandInfo* FindCommand(unsigned short id);
+
+// The ribbon groups that buttons belong to (their tabs, names and widths
+// are in app/ribbon_table.cpp).
+enum RibbonGroupId : int {
+  kGroupFile,
+  kGroupPages,
+  kGroupZoom,
+  kGroupRotate,
+  kGroupShow,
+  kGroupSelectedPage,
+  kGroupSaveChanges,
+  kGroupOpening,
+  kGroupView,
+  kGroupPrinting,
+  kGroupUpdates,
+  kGroupSend,
+  kGroupSendWith,
+  kGroupMore,
+  kGroupHelp,
+  kRibbonGroupCount
 };

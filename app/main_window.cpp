@@ -7,16 +7,21 @@
 
 #include "app/app_state.h"
 #include "app/cleanup.h"
+#include "app/command_dispatch.h"
 #include "app/commands.h"
-#include "app/document.h"
 #include "app/ribbon.h"
 #include "app/second_window.h"
-#include "app/settings.h"
 #include "app/settings_tab.h"
 #include "app/startup.h"
 #include "app/status_bar.h"
-#include "engine/document_open.h"
-#include "engine/worker_messages.h"
+#include "base/win_util.h"
+#include "doc/doc_hooks.h"
+#include "doc/document.h"
+#include "doc/document_open.h"
+#include "doc/document_rules.h"
+#include "doc/settings.h"
+#include "doc/worker_messages.h"
+#include "ui/prompt_dialog.h"
 #include "view/page_view.h"
 
 namespace {
@@ -59,12 +64,17 @@ void LayOutChildren(HWND window) {
   if (g_app.pageView) MoveWindow(g_app.pageView, 0, y, width, remaining, TRUE);
 }
 
+bool AskPasswordWithPrompt(HWND owner, bool again, std::wstring& typed) {
+  return PromptText(owner, kPasswordCaption, PasswordPromptLine(again), true, L"", typed);
+}
+
 void OnCreate(HWND window) {
   g_app.mainWindow = window;
+  ConnectShell();
   CreateRibbon(window, CreateTooltipControl(window, -1));
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateStatusBar(window);
-  CreatePageView(window);
+  g_app.pageView = CreatePageView(window);
   DragAcceptFiles(window, TRUE);
   SetTimer(window, kCleanupTimer, kCleanupPeriodMs, nullptr);
 }
@@ -96,27 +106,12 @@ void OnCleanupTimer(HWND window) {
 
 }  // namespace
 
-void HandleCommand(HWND window, unsigned short id) {
-  if (g_app.printing || g_app.saving) return;
-  // Paging, zoom and rotation belong to the page view.
-  if (PageViewCommand(window, id)) return;
-  switch (id) {
-    case CMD_OPEN:
-      OpenWithDialog(window);
-      break;
-    case CMD_CLOSE:
-      CloseWithConfirmation();
-      break;
-    case CMD_EXIT:
-      PostMessageW(window, WM_CLOSE, 0, 0);
-      break;
-    case CMD_SECOND_PDF:
-      OpenSecondWindow(window);
-      break;
-    default:
-      // Commands of features that are not part of this build do nothing.
-      break;
-  }
+void ConnectShell() {
+  ShellHooks hooks;
+  hooks.updateTitle = UpdateTitle;
+  hooks.updateStatus = UpdateStatus;
+  hooks.askPassword = AskPasswordWithPrompt;
+  SetShellHooks(hooks);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,5 +4,7 @@
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Carries out a command from the ribbon, a menu or an accelerator.
-void HandleCommand(HWND window, unsigned short id);
+// Connects the document to the shell: title, status bar and the password
+// prompt. The main window does it when it is made; tests that drive the
+// document without a main window call it themselves.
+void ConnectShell();

@@ -12,9 +12,6 @@ RibbonRuntime g_ribbon;
 
 namespace {
 
-constexpr unsigned short kCmdAbout = 40064;
-
-HINSTANCE Instance() { return g_app.instance ? g_app.instance : GetModuleHandleW(nullptr); }
 
 // Text width in the normal UI font, in device pixels.
 int MeasureText(HDC dc, std::wstring_view text) {
@@ -114,7 +111,7 @@ void OnButtonDown(HWND window, POINT p) {
     return;
   }
   if (layout.versionLink.Contains(p.x, p.y)) {
-    SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(kCmdAbout, 0), 0);
+    SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(CMD_ABOUT, 0), 0);
     return;
   }
   int button = RibbonButtonAt(layout, p.x, p.y);
@@ -176,7 +173,7 @@ void OnPaint(HWND window) {
 
 HWND CreateTooltipControl(HWND owner, int initialDelayMs) {
   HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Instance(),
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, UiInstance(),
                              nullptr);
   if (!tip) return nullptr;
   SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -192,7 +189,7 @@ HWND CreateRibbon(HWND parent, HWND settingsTooltip) {
   g_ribbon = RibbonRuntime{};
   g_ribbon.factsSource = source;
   HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, L"FVRibbon", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                0, 0, 0, RibbonHeight(), parent, nullptr, Instance(), nullptr);
+                                0, 0, 0, RibbonHeight(), parent, nullptr, UiInstance(), nullptr);
   if (!window) return nullptr;
   g_ribbon.window = window;
   g_ribbon.tooltip = CreateTooltipControl(window, 450);
@@ -205,7 +202,7 @@ HWND CreateRibbon(HWND parent, HWND settingsTooltip) {
 HWND RibbonWindow() { return g_ribbon.window; }
 HWND RibbonTooltip() { return g_ribbon.tooltip; }
 
-int RibbonHeight() { return RibbonHeightAt(g_app.dpi); }
+int RibbonHeight() { return RibbonHeightAt(g_ui.dpi); }
 
 void SetRibbonFactsSource(RibbonFactsSource source) {
   g_ribbon.factsSource = source;
@@ -227,10 +224,10 @@ uint32_t RibbonState() { return g_ribbon.state; }
 HWND AddRibbonSettingsControl(const wchar_t* className, const wchar_t* text, DWORD style, int group, int x, int y,
                               int width, int height, int id) {
   HWND control = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, Scaled(width), Scaled(height),
-                                 g_ribbon.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(),
+                                 g_ribbon.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), UiInstance(),
                                  nullptr);
   if (!control) return nullptr;
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_app.fontNormal), FALSE);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_ui.fontNormal), FALSE);
   if (g_ribbon.controlCount < kMaxSettingsControls)
     g_ribbon.controls[g_ribbon.controlCount++] = {control, group, x, y};
   return control;
@@ -242,8 +239,8 @@ void LayOutRibbonWindow() {
   RECT client = {};
   GetClientRect(window, &client);
   HDC dc = GetDC(window);
-  HGDIOBJ oldFont = dc && g_app.fontNormal ? SelectObject(dc, g_app.fontNormal) : nullptr;
-  g_ribbon.layout = LayOutRibbon(g_ribbon.currentTab, client.right, g_app.dpi,
+  HGDIOBJ oldFont = dc && g_ui.fontNormal ? SelectObject(dc, g_ui.fontNormal) : nullptr;
+  g_ribbon.layout = LayOutRibbon(g_ribbon.currentTab, client.right, g_ui.dpi,
                                  [dc](std::wstring_view text) { return dc ? MeasureText(dc, text) : 0; });
   if (oldFont) SelectObject(dc, oldFont);
   if (dc) ReleaseDC(window, dc);

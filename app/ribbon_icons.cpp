@@ -6,7 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/icon_scale.h"
-#include "engine/dib.h"
+#include "base/dib.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ bool DecodeIconStrip(const void* png, size_t bytes, int size, std::vector<uint8_
 
 bool LoadRibbonIconSet(RibbonIconSet& set, int size) {
   FreeRibbonIconSet(set);
-  HMODULE module = g_app.instance ? g_app.instance : GetModuleHandleW(nullptr);
+  HMODULE module = g_ui.instance ? g_ui.instance : GetModuleHandleW(nullptr);
   HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(kRibbonSpriteResource), RT_RCDATA);
   HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;

@@ -59,10 +59,10 @@ void PaintTabs(HDC dc) {
       VLine(dc, r.right - 1, r.top, r.bottom, kLine);
       HLine(dc, r.left, r.right, r.top, kLine);
       Fill(dc, {r.left + Scaled(10), r.bottom - Scaled(3), r.right - Scaled(10), r.bottom - Scaled(1)}, kAccent);
-      Text(dc, tabs[size_t(i)].name, r, kAccent, g_app.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      Text(dc, tabs[size_t(i)].name, r, kAccent, g_ui.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     } else {
       if (i == g_ribbon.hoveredTab) Fill(dc, r, kTabHover);
-      Text(dc, tabs[size_t(i)].name, r, kTabText, g_app.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      Text(dc, tabs[size_t(i)].name, r, kTabText, g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
   }
 }
@@ -70,7 +70,7 @@ void PaintTabs(HDC dc) {
 void PaintVersionLink(HDC dc) {
   RECT r = Win(g_ribbon.layout.versionLink);
   if (g_ribbon.linkHovered) Rounded(dc, r, kHoverFill, kHoverBorder);
-  Text(dc, kRibbonVersionText, r, kLinkText, g_app.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  Text(dc, kRibbonVersionText, r, kLinkText, g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void PaintGroups(HDC dc) {
@@ -78,7 +78,7 @@ void PaintGroups(HDC dc) {
   for (int i = 0; i < layout.groupCount; ++i) {
     RECT g = Win(layout.groups[i]);
     RECT name = {g.left, g.bottom - Scaled(20), g.right, g.bottom - Scaled(3)};
-    Text(dc, layout.groupEntries[i]->name, name, kGroupText, g_app.fontNormal,
+    Text(dc, layout.groupEntries[i]->name, name, kGroupText, g_ui.fontNormal,
          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     VLine(dc, g.right, g.top + Scaled(8), g.bottom - Scaled(6), kLine);
   }
@@ -105,7 +105,7 @@ void PaintButtons(HDC dc) {
       DrawRibbonIcon(dc, icons, button.icon, x, r.top + Scaled(5), look.enabled ? 255 : 80);
     }
     RECT label = {r.left + Scaled(2), r.top + Scaled(40), r.right - Scaled(2), r.bottom};
-    Text(dc, button.label, label, look.enabled ? kLabel : kLabelDimmed, g_app.fontNormal,
+    Text(dc, button.label, label, look.enabled ? kLabel : kLabelDimmed, g_ui.fontNormal,
          DT_CENTER | DT_WORDBREAK);
   }
 }

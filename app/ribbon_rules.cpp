@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/commands.h"
 #include "app/window_geometry.h"
 
 namespace {
-
-bool IsAlwaysEnabled(unsigned short c) {
-  return c == 40001 || (c >= 40050 && c <= 40055) || (c >= 40060 && c <= 40066) || c == 40072 || c == 40078 ||
-         c == 40086 || c == 40087;
-}
 
 bool Has(uint32_t state, uint32_t bit) { return (state & bit) != 0; }
 
@@ -53,47 +49,50 @@ uint32_t RibbonStateWord(const RibbonFacts& facts, bool printing, bool saving) {
 }
 
 bool RibbonCommandEnabled(unsigned short command, uint32_t state, int positions) {
-  if (IsAlwaysEnabled(command)) return true;
-  bool loaded = Has(state, kStateLoaded);
-  switch (command) {
-    case 40070:  // Save
-      return loaded && Has(state, kStateOrderChanged);
-    case 40073:  // Undo
-      return loaded && Has(state, kStateCanUndo);
-    case 40074:  // Move up
-    case 40076:  // Move to front
-      return loaded && positions >= 1 && Has(state, kStateRefAboveFirst);
-    case 40075:  // Move down
-    case 40077:  // Move to back
-      return loaded && positions >= 1 && Has(state, kStateRefBeforeLast);
-    case 40085:  // Delete page
-      return loaded && positions > 1;
-    default:
+  const CommandInfo* info = FindCommand(command);
+  const bool loaded = Has(state, kStateLoaded);
+  switch (info ? info->enabled : CommandRule::Loaded) {
+    case CommandRule::Always:
+      return true;
+    case CommandRule::Loaded:
       return loaded;
+    case CommandRule::OrderChanged:
+      return loaded && Has(state, kStateOrderChanged);
+    case CommandRule::CanUndo:
+      return loaded && Has(state, kStateCanUndo);
+    case CommandRule::PageAbove:
+      return loaded && positions >= 1 && Has(state, kStateRefAboveFirst);
+    case CommandRule::PageBelow:
+      return loaded && positions >= 1 && Has(state, kStateRefBeforeLast);
+    case CommandRule::SeveralPages:
+      return loaded && positions > 1;
   }
+  return loaded;
 }
 
 bool RibbonCommandHighlighted(unsigned short command, uint32_t state) {
-  bool loaded = Has(state, kStateLoaded);
-  switch (command) {
-    case 40072:
-      return Has(state, kStatePanelShown);
-    case 40080:
-      return Has(state, kStateFindOpen);
-    case 40023:
-      return loaded && ZoomMode(state) == 0;
-    case 40024:
-      return loaded && ZoomMode(state) == 1;
-    case 40022:
-      return loaded && ZoomMode(state) == 2 && Has(state, kStateZoom100);
-    default:
+  const CommandInfo* info = FindCommand(command);
+  const bool loaded = Has(state, kStateLoaded);
+  switch (info ? info->lit : CommandLight::None) {
+    case CommandLight::None:
       return false;
+    case CommandLight::PanelShown:
+      return Has(state, kStatePanelShown);
+    case CommandLight::FindOpen:
+      return Has(state, kStateFindOpen);
+    case CommandLight::FitWidth:
+      return loaded && ZoomMode(state) == 0;
+    case CommandLight::FitPage:
+      return loaded && ZoomMode(state) == 1;
+    case CommandLight::ActualSize:
+      return loaded && ZoomMode(state) == 2 && Has(state, kStateZoom100);
   }
+  return false;
 }
 
 RibbonButtonLook RibbonLook(unsigned short command, uint32_t state, int positions) {
   if (Has(state, kStatePrinting) || Has(state, kStateSaving))
-    return {false, command == 40072 && Has(state, kStatePanelShown)};
+    return {false, command == CMD_TOGGLE_PANEL && Has(state, kStatePanelShown)};
   return {RibbonCommandEnabled(command, state, positions), RibbonCommandHighlighted(command, state)};
 }
 

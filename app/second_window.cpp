@@ -7,7 +7,8 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "app/status_bar.h"
-#include "engine/document_open.h"
+#include "base/win_util.h"
+#include "doc/document_open.h"
 
 void SplitWorkArea(int left, int top, int width, int height, IntRect& mine, IntRect& second) {
   const int half = width / 2;

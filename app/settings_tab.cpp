@@ -5,7 +5,7 @@
 #include "app/app_state.h"
 #include "app/ribbon.h"
 #include "app/ribbon_table.h"
-#include "app/settings.h"
+#include "doc/settings.h"
 
 bool g_updatesOffByInstaller = false;
 
@@ -125,7 +125,7 @@ void CreateSettingsTabControls(HWND ribbon, HWND tooltip) {
         kTipAutoUpdate);
   HWND checkNow =
       AddRibbonSettingsControl(WC_BUTTONW, L"Check now", kButtonStyle, kUpdates, 10, 34, 110, 26, kIdCheckNow);
-  const RibbonButton* checkUpdates = FindRibbonButton(40061);
+  const RibbonButton* checkUpdates = FindRibbonButton(CMD_CHECK_UPDATES);
   AddTip(tooltip, ribbon, checkNow, checkUpdates ? checkUpdates->tooltip : L"");
 }
 

@@ -5,28 +5,23 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/command_dispatch.h"
 #include "app/command_line.h"
 #include "app/commands.h"
-#include "app/event_log.h"
 #include "app/main_window.h"
 #include "app/ribbon.h"
-#include "app/settings.h"
 #include "app/status_bar.h"
 #include "app/window_geometry.h"
-#include "engine/document_open.h"
-#include "engine/worker_messages.h"
+#include "base/event_log.h"
+#include "doc/document_open.h"
+#include "doc/settings.h"
+#include "doc/worker_messages.h"
 #include "view/page_view.h"
 
 AppState g_app;
 
-int Scaled(int px) { return ScalePx(px, g_app.dpi); }
 
 namespace {
-
-HFONT MakeFont(int px, int weight) {
-  return CreateFontW(-Scaled(px), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
-}
 
 struct WindowClass {
   const wchar_t* name;
@@ -48,9 +43,9 @@ bool RegisterWindowClasses() {
     wc.cbSize = sizeof(wc);
     wc.style = 0;
     wc.lpfnWndProc = c.proc;
-    wc.hInstance = g_app.instance;
-    wc.hIcon = c.programIcon ? g_app.programIcon : nullptr;
-    wc.hIconSm = c.programIcon ? g_app.programIcon : nullptr;
+    wc.hInstance = g_ui.instance;
+    wc.hIcon = c.programIcon ? g_ui.programIcon : nullptr;
+    wc.hIconSm = c.programIcon ? g_ui.programIcon : nullptr;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = c.name;
     if (!RegisterClassExW(&wc)) return false;
@@ -106,61 +101,6 @@ void ShowWithSavedPlacement(HWND main, int showCommand) {
 
 bool RegisterFolivexClasses() { return RegisterWindowClasses(); }
 
-std::wstring ProgramPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (n == 0) return std::wstring();
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    // Cut to fit: try again with room to spare, up to the longest path Windows has.
-    if (path.size() >= 32768) return std::wstring();
-    path.resize(path.size() * 2);
-  }
-}
-
-std::vector<ACCEL> AcceleratorEntries() {
-  const BYTE c = FVIRTKEY | FCONTROL, cs = FVIRTKEY | FCONTROL | FSHIFT, a = FVIRTKEY | FALT, v = FVIRTKEY;
-  return {
-      {c, 'O', CMD_OPEN},
-      {c, 'P', CMD_PRINT},
-      {c, 'W', CMD_CLOSE},
-      {c, 'G', CMD_GOTO_PAGE},
-      {c, VK_OEM_PLUS, CMD_ZOOM_IN},
-      {cs, VK_OEM_PLUS, CMD_ZOOM_IN},
-      {c, VK_ADD, CMD_ZOOM_IN},
-      {c, VK_OEM_MINUS, CMD_ZOOM_OUT},
-      {c, VK_SUBTRACT, CMD_ZOOM_OUT},
-      {c, '0', CMD_FIT_PAGE},
-      {c, VK_NUMPAD0, CMD_FIT_PAGE},
-      {c, '1', CMD_ACTUAL_SIZE},
-      {c, VK_NUMPAD1, CMD_ACTUAL_SIZE},
-      {c, '2', CMD_FIT_WIDTH},
-      {c, VK_NUMPAD2, CMD_FIT_WIDTH},
-      {c, 'L', CMD_ROTATE_LEFT},
-      {c, 'R', CMD_ROTATE_RIGHT},
-      {c, VK_HOME, CMD_FIRST_PAGE},
-      {c, VK_END, CMD_LAST_PAGE},
-      {v, VK_F1, CMD_HOW_TO_USE},
-      {v, VK_F4, CMD_TOGGLE_PANEL},
-      {c, 'F', CMD_FIND},
-      {v, VK_F3, CMD_FIND_NEXT},
-      {FVIRTKEY | FSHIFT, VK_F3, CMD_FIND_PREV},
-      {c, 'C', CMD_COPY},
-      {c, 'A', CMD_SELECT_ALL},
-      {c, 'S', CMD_SAVE},
-      {cs, 'S', CMD_SAVE_AS},
-      {c, 'Z', CMD_UNDO},
-      {v, VK_DELETE, CMD_DELETE_PAGE},
-      {a, VK_UP, CMD_MOVE_UP},
-      {a, VK_DOWN, CMD_MOVE_DOWN},
-      {a, VK_HOME, CMD_MOVE_TO_START},
-      {a, VK_END, CMD_MOVE_TO_END},
-  };
-}
-
 void PlaceWindowByFrame(HWND window, int x, int y, int width, int height) {
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
   HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -179,19 +119,9 @@ void PlaceWindowByFrame(HWND window, int x, int y, int width, int height) {
   FreeLibrary(dwm);
 }
 
-void ReadDpiAndMakeFonts() {
-  HDC screen = GetDC(nullptr);
-  g_app.dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (g_app.dpi <= 0) g_app.dpi = 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  g_app.fontNormal = MakeFont(12, 400);
-  g_app.fontBold = MakeFont(12, 600);
-  g_app.fontLarge = MakeFont(18, 400);
-}
-
 int RunFolivex(HINSTANCE instance, int showCommand) {
   // 1. Instance and the engine switch, before anything else.
-  g_app.instance = instance;
+  g_ui.instance = instance;
   std::wstring wholeLine = GetCommandLineW();
   g_app.forceWindowsEngine = ContainsNoCase(wholeLine, L"/winengine");
 
@@ -223,10 +153,10 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   g_app.initialPage = cmd.initialPage;
 
   // 13. The render worker (it puts the engines in place on its own thread).
-  StartRenderWorker();
+  StartRenderWorker(g_app.forceWindowsEngine);
 
   // 14-16. Program icon, window classes, accelerators.
-  g_app.programIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+  g_ui.programIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
   if (!RegisterWindowClasses()) {
     LogEvent(L"RegisterClassExW failed: %lu", GetLastError());
     StopRenderWorker();
@@ -238,7 +168,7 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // 17. Default rectangle from the primary monitor's work area.
   RECT work = {0, 0, 1280, 1024};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  IntRect r = DefaultWindowRect(work.left, work.top, work.right - work.left, work.bottom - work.top, g_app.dpi);
+  IntRect r = DefaultWindowRect(work.left, work.top, work.right - work.left, work.bottom - work.top, g_ui.dpi);
 
   // 18. The main window.
   HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", WS_OVERLAPPEDWINDOW, r.x, r.y, r.w, r.h, nullptr,

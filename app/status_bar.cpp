@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
-#include "app/document.h"
 #include "app/ribbon.h"
 #include "app/status_text.h"
+#include "doc/document.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ void SetPart(int part, const std::wstring& text) {
 
 HWND CreateStatusBar(HWND parent) {
   g_statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
-                                nullptr, g_app.instance, nullptr);
-  if (g_statusBar && g_app.fontNormal) SendMessageW(g_statusBar, WM_SETFONT, WPARAM(g_app.fontNormal), FALSE);
+                                nullptr, g_ui.instance, nullptr);
+  if (g_statusBar && g_ui.fontNormal) SendMessageW(g_statusBar, WM_SETFONT, WPARAM(g_ui.fontNormal), FALSE);
   return g_statusBar;
 }
 

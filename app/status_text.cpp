@@ -38,7 +38,3 @@ std::wstring TitleText(bool loaded, bool orderChanged, const std::wstring& displ
   return std::wstring(orderChanged ? L"* " : L"") + displayName + L" - Folivex";
 }
 
-std::wstring DisplayNameOf(const std::wstring& path) {
-  size_t cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}

@@ -16,5 +16,3 @@ std::wstring StatusMessageText(const std::wstring& message);
 // "* name.pdf - Folivex" (star while the page order has unsaved changes), or
 // "Folivex" without a document.
 std::wstring TitleText(bool loaded, bool orderChanged, const std::wstring& displayName);
-// The text after the last '\' or '/' of a path.
-std::wstring DisplayNameOf(const std::wstring& path);

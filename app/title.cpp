@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/document.h"
 #include "app/status_text.h"
+#include "doc/document.h"
 
 void UpdateTitle() {
   if (!g_app.mainWindow) return;

@@ -11,7 +11,7 @@
 // Each set is decoded several times; the best time counts. Both decoders
 // produce the whole output each time: zlib into a buffer of the known size,
 // Inflate() into a vector that it sizes itself.
-#include "engine/inflate.h"
+#include "base/inflate.h"
 
 #include <zlib.h>
 

@@ -35,15 +35,15 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/document.h"
-#include "app/event_log.h"
-#include "app/settings.h"
 #include "app/startup.h"
 #include "app/status_bar.h"
-#include "engine/document_open.h"
+#include "base/event_log.h"
+#include "doc/document.h"
+#include "doc/document_open.h"
+#include "doc/layout.h"
+#include "doc/settings.h"
+#include "doc/worker_messages.h"
 #include "engine/render_worker.h"
-#include "engine/worker_messages.h"
-#include "view/layout.h"
 #include "view/page_view.h"
 #include "view/page_view_rules.h"
 
@@ -186,18 +186,18 @@ std::wstring EnginePathFromLog() {
 }
 
 HWND StartProgram() {
-  g_app.instance = GetModuleHandleW(nullptr);
+  g_ui.instance = GetModuleHandleW(nullptr);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   ReadDpiAndMakeFonts();
   g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
 
-  StartRenderWorker();
-  g_app.programIcon = LoadIconW(g_app.instance, MAKEINTRESOURCEW(101));
+  StartRenderWorker(false);
+  g_ui.programIcon = LoadIconW(g_ui.instance, MAKEINTRESOURCEW(101));
   if (!RegisterFolivexClasses()) return nullptr;
   HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", WS_OVERLAPPEDWINDOW, 40, 40, kWindowWidth,
-                              kWindowHeight, nullptr, nullptr, g_app.instance, nullptr);
+                              kWindowHeight, nullptr, nullptr, g_ui.instance, nullptr);
   if (!main) return nullptr;
   SetRenderTarget(main);
   ShowWindow(main, SW_SHOWNORMAL);

@@ -23,20 +23,25 @@ add_custom_command(
   COMMENT "Packing the PDFium engine")
 add_custom_target(fv_engine_pack DEPENDS ${FV_GEN}/pdfium.dll.z ${FV_GEN}/engine_build.h)
 
-# Everything but the entry point goes into one library, so the unit tests
-# link exactly the code the program runs.
-add_library(fvwin STATIC ${FV_CORE_SOURCES} ${FV_WIN_SOURCES})
-add_dependencies(fvwin fv_engine_pack)
-target_include_directories(fvwin PUBLIC ${CMAKE_SOURCE_DIR} ${FV_GEN})
-target_compile_options(fvwin PUBLIC ${FV_WIN_FLAGS})
-target_link_libraries(fvwin PUBLIC ${FV_SYSTEM_LIBS})
+# Everything but the entry point goes into the layer libraries (fvwin_base
+# ... fvwin_app), so the unit tests link exactly the code the program runs.
+fv_layer_libraries(fvwin TRUE)
+foreach(lib IN LISTS fvwin_LIBRARIES)
+  get_target_property(type ${lib} TYPE)
+  if(NOT type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${lib} PUBLIC ${FV_GEN})
+    target_compile_options(${lib} PUBLIC ${FV_WIN_FLAGS})
+    target_link_libraries(${lib} PUBLIC ${FV_SYSTEM_LIBS})
+  endif()
+endforeach()
+add_dependencies(fvwin_engine fv_engine_pack)
 
 set(FV_RC ${CMAKE_SOURCE_DIR}/resources/folivex.rc)
 set_source_files_properties(${FV_RC} PROPERTIES OBJECT_DEPENDS
   "${FV_GEN}/pdfium.dll.z;${CMAKE_SOURCE_DIR}/resources/folivex.manifest")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${FV_GEN} -I${CMAKE_SOURCE_DIR}/resources")
 add_executable(Folivex WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${FV_RC})
-target_link_libraries(Folivex PRIVATE fvwin)
+target_link_libraries(Folivex PRIVATE ${fvwin_TOP})
 target_link_options(Folivex PRIVATE -municode -mwindows)
 
 if(FV_TESTS)
@@ -51,7 +56,7 @@ if(FV_TESTS)
   # runtime) plus the Windows-only ones. The resources are linked in so that
   # tests can reach the packed engine and the dialogs.
   add_executable(fv_win_tests ${FV_CORE_TESTS} ${FV_WIN_TESTS} ${FV_RC})
-  target_link_libraries(fv_win_tests PRIVATE fvwin GTest::gtest_main)
+  target_link_libraries(fv_win_tests PRIVATE ${fvwin_TOP} GTest::gtest_main)
   target_compile_definitions(fv_win_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(fv_win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 
@@ -96,6 +101,6 @@ endif()
 # render worker in-process (tools/run_viewer_bench.sh builds and runs it).
 if(FV_BENCH)
   add_executable(viewer_bench ${CMAKE_SOURCE_DIR}/bench/viewer_bench.cpp ${FV_RC})
-  target_link_libraries(viewer_bench PRIVATE fvwin psapi)
+  target_link_libraries(viewer_bench PRIVATE ${fvwin_TOP} psapi)
   target_link_options(viewer_bench PRIVATE -municode)
 endif()

@@ -7,11 +7,10 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/event_log.h"
-#include "app/startup.h"
-#include "engine/crc32.h"
-#include "engine/inflate.h"
+#include "base/crc32.h"
+#include "base/event_log.h"
+#include "base/inflate.h"
+#include "base/win_util.h"
 #include "engine/pdfium_engine.h"
 #include "engine_build.h"
 
@@ -245,7 +244,7 @@ std::wstring BootstrapEngine(PdfiumEngine& pdfium, bool windowsEngineAvailable, 
   return status;
 }
 
-std::wstring BootstrapEngine(PdfiumEngine& pdfium, bool windowsEngineAvailable) {
-  if (g_app.forceWindowsEngine) return BootstrapEngine(pdfium, windowsEngineAvailable, true, {}, {});
+std::wstring BootstrapEngine(PdfiumEngine& pdfium, bool windowsEngineAvailable, bool switchedOff) {
+  if (switchedOff) return BootstrapEngine(pdfium, windowsEngineAvailable, true, {}, {});
   return BootstrapEngine(pdfium, windowsEngineAvailable, false, ProgramEngineFolders(), PackedEngine());
 }

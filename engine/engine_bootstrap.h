@@ -74,5 +74,6 @@ EngineLocation LocateEngine(const EngineFolders& folders, const EnginePackage& p
 // text (the DLL's path when PDFium is in use, otherwise the reason).
 std::wstring BootstrapEngine(PdfiumEngine& pdfium, bool windowsEngineAvailable, bool switchedOff,
                              const EngineFolders& folders, const EnginePackage& package);
-// The same with the program's own folders, resources and "/winengine" flag.
-std::wstring BootstrapEngine(PdfiumEngine& pdfium, bool windowsEngineAvailable);
+// The same with the program's own folders and resources; `switchedOff` is
+// the "/winengine" switch.
+std::wstring BootstrapEngine(PdfiumEngine& pdfium, bool windowsEngineAvailable, bool switchedOff);

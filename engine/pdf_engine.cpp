@@ -1,6 +1,6 @@
 #include "engine/pdf_engine.h"
 
-#include "app/event_log.h"
+#include "base/event_log.h"
 
 EngineOpenResult OpenWithEngineChoice(PdfEngine& pdfium, PdfEngine& windows, const std::wstring& path,
                                       const std::wstring& password, PageSizes& sizes) {

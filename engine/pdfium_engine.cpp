@@ -3,9 +3,9 @@
 #include <climits>
 #include <cwchar>
 
-#include "app/event_log.h"
+#include "base/dib.h"
+#include "base/event_log.h"
 #include "engine/bookmark_walk.h"
-#include "engine/dib.h"
 #include "engine/engine_rules.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "app/event_log.h"
-#include "engine/dib.h"
+#include "base/dib.h"
+#include "base/event_log.h"
 #include "engine/engine_bootstrap.h"
 #include "engine/pdfium_engine.h"
 #include "engine/windows_pdf_engine.h"
@@ -31,10 +31,11 @@ void SetDone(const RenderJob& job) {
 
 class ProgramEngines final : public WorkerEngines {
  public:
+  explicit ProgramEngines(bool forceWindowsEngine) : forceWindowsEngine_(forceWindowsEngine) {}
   void Start() override {
     roInitialized_ = SUCCEEDED(RoInitialize(RO_INIT_MULTITHREADED));
     if (roInitialized_) windows_.Start();
-    BootstrapEngine(pdfium_, windows_.Ready());
+    BootstrapEngine(pdfium_, windows_.Ready(), forceWindowsEngine_);
   }
   void Stop() override {
     pdfium_.Close();
@@ -53,6 +54,7 @@ class ProgramEngines final : public WorkerEngines {
  private:
   PdfiumEngine pdfium_;
   WindowsPdfEngine windows_;
+  bool forceWindowsEngine_;
   bool roInitialized_ = false;
 };
 
@@ -63,7 +65,9 @@ HRESULT WorkerEngines::Rebuild(const RenderJob&, std::wstring& message) {
   return E_NOTIMPL;
 }
 
-std::unique_ptr<WorkerEngines> MakeProgramEngines() { return std::make_unique<ProgramEngines>(); }
+std::unique_ptr<WorkerEngines> MakeProgramEngines(bool forceWindowsEngine) {
+  return std::make_unique<ProgramEngines>(forceWindowsEngine);
+}
 
 void SetRebuildRunner(RebuildRunner runner) { g_rebuildRunner = runner; }
 

@@ -78,9 +78,10 @@ class WorkerEngines {
   virtual HRESULT Rebuild(const RenderJob& job, std::wstring& message);
 };
 
-// The program's engines: PDFium put in place by the bootstrap and the engine
-// built into Windows.
-std::unique_ptr<WorkerEngines> MakeProgramEngines();
+// The program's engines: PDFium put in place by the bootstrap (not when
+// `forceWindowsEngine`, the /winengine switch) and the engine built into
+// Windows.
+std::unique_ptr<WorkerEngines> MakeProgramEngines(bool forceWindowsEngine);
 
 // Runs the rebuild of kind 11 for the program's engines. Set by the code that
 // owns the rebuild; without one a rebuild fails with E_NOTIMPL.

@@ -1,12 +1,3 @@
-list(APPEND FV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inflate.cpp ${CMAKE_CURRENT_LIST_DIR}/crc32.cpp)
-list(APPEND FV_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/engine_rules.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/bookmark_walk.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pdfium_api.cpp)
-list(APPEND FV_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/dib.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pdf_engine.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pdfium_engine.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/engine_bootstrap.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/windows_pdf_engine.cpp)
-include(${CMAKE_CURRENT_LIST_DIR}/worker.cmake)
+fv_sources(engine
+  CORE engine_rules.cpp bookmark_walk.cpp pdfium_api.cpp job_queue.cpp result_caches.cpp
+  WIN pdf_engine.cpp pdfium_engine.cpp engine_bootstrap.cpp windows_pdf_engine.cpp render_worker.cpp)

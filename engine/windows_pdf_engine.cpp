@@ -6,8 +6,8 @@
 
 #include <climits>
 
-#include "app/event_log.h"
-#include "engine/dib.h"
+#include "base/dib.h"
+#include "base/event_log.h"
 #include "engine/engine_rules.h"
 #include "engine/winrt_pdf.h"
 

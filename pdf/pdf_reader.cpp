@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/inflate.h"
+#include "base/inflate.h"
 #include "pdf/pdf_reader_texts.h"
 
 const char kPdfMemoryErrorText[] = "There wasn't enough memory to examine this PDF.";

@@ -1,6 +1,2 @@
-list(APPEND FV_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/pdf_lexer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pdf_xref.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/pdf_reader.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/page_order_writer.cpp)
-list(APPEND FV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/editability.cpp)
+fv_sources(pdf
+  CORE pdf_lexer.cpp pdf_xref.cpp pdf_reader.cpp page_order_writer.cpp)

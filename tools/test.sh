@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test of Folivex:
+#   0. the layer check (tools/check_layers.py: no include reaches upwards);
 #   1. the platform-neutral code natively, with AddressSanitizer and UBSan;
 #   2. short libFuzzer runs of every fuzz target (clang);
 #   3. the Windows build (mingw-w64): unit tests and GUI tests under Wine on
@@ -11,6 +12,9 @@ cd "$root"
 "$root/tools/setup.sh"
 jobs=$(nproc)
 fuzz_seconds=${FV_FUZZ_SECONDS:-15}
+
+echo "== layer check"
+python3 tools/check_layers.py
 
 echo "== native tests (ASan, UBSan)"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null

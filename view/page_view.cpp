@@ -7,16 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "app/document.h"
-#include "app/prompt_dialog.h"
-#include "app/ribbon.h"
-#include "app/settings.h"
-#include "app/status_bar.h"
-#include "app/title.h"
+#include "doc/doc_hooks.h"
+#include "doc/document.h"
+#include "doc/settings.h"
+#include "doc/worker_messages.h"
 #include "engine/render_worker.h"
-#include "engine/worker_messages.h"
+#include "ui/prompt_dialog.h"
+#include "ui/ui_context.h"
 
 static_assert(kKeyEscape == VK_ESCAPE && kKeySpace == VK_SPACE && kKeyPageUp == VK_PRIOR &&
               kKeyPageDown == VK_NEXT && kKeyEnd == VK_END && kKeyHome == VK_HOME && kKeyLeft == VK_LEFT &&
@@ -170,8 +167,8 @@ void CatchUp() {
   g_view.paintHeld = false;
   const bool resized = UpdateScrollBars();
   if ((resized || held || !g_doc.loaded) && g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
-  UpdateStatus();
-  UpdateTitle();
+  UpdateShellStatus();
+  UpdateShellTitle();
   if (g_doc.loaded) RequestVisiblePictures();  // now with the neighbouring pages
 }
 
@@ -180,7 +177,7 @@ void OnDocumentLoaded() {
   if (!g_view.window) {
     RequestVisiblePictures();
     PageViewLayoutChanged();
-    UpdateTitle();
+    UpdateShellTitle();
     return;
   }
   // The vertical bar is always there, so the layout doesn't wait for the
@@ -202,7 +199,7 @@ void OnDocumentClosed() {
   StopCatchUp();
   g_view.paintHeld = false;
   PageViewLayoutChanged();
-  UpdateTitle();
+  UpdateShellTitle();
 }
 
 // --- Painting ----------------------------------------------------------------
@@ -246,7 +243,7 @@ bool EnsureBackBuffer(HDC windowDc, int width, int height) {
 void DrawEmptyState(HDC dc, int width, int height) {
   const wchar_t* text =
       g_doc.loading ? L"Loading..." : L"Open a PDF with Ctrl+O\nor drag and drop a PDF file here";
-  HGDIOBJ oldFont = SelectObject(dc, g_app.fontLarge ? HGDIOBJ(g_app.fontLarge) : GetStockObject(DEFAULT_GUI_FONT));
+  HGDIOBJ oldFont = SelectObject(dc, g_ui.fontLarge ? HGDIOBJ(g_ui.fontLarge) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(EmptyStateTextColour(g_settings.Background)));
   RECT measured = {0, 0, width, 0};
@@ -440,7 +437,7 @@ HWND WheelOwnerAt(HWND view, POINT screen) {
   HWND parent = GetParent(view);
   HWND panel = parent ? FindWindowExW(parent, nullptr, L"FVThumbs", nullptr) : nullptr;
   if (ScreenPointIn(panel, screen)) return panel;
-  HWND ribbon = RibbonWindow();
+  HWND ribbon = parent ? FindWindowExW(parent, nullptr, L"FVRibbon", nullptr) : nullptr;
   if (ScreenPointIn(ribbon, screen)) return ribbon;
   return nullptr;
 }
@@ -532,7 +529,7 @@ void SetPageViewHooks(const PageViewHooks& hooks) { g_hooks = hooks; }
 void PageViewLayoutChanged() {
   UpdateScrollBars();
   if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
-  UpdateStatus();
+  UpdateShellStatus();
 }
 
 void PageViewPagesChanged() {
@@ -546,80 +543,69 @@ void PageViewGoToPosition(int position) {
   PageViewLayoutChanged();
 }
 
-bool PageViewCommand(HWND owner, unsigned short id) {
-  switch (id) {
-    case CMD_PREV_PAGE:
-    case CMD_NEXT_PAGE:
-    case CMD_FIRST_PAGE:
-    case CMD_LAST_PAGE:
-    case CMD_GOTO_PAGE:
-    case CMD_ZOOM_IN:
-    case CMD_ZOOM_OUT:
-    case CMD_ACTUAL_SIZE:
-    case CMD_FIT_WIDTH:
-    case CMD_FIT_PAGE:
-    case CMD_ROTATE_LEFT:
-    case CMD_ROTATE_RIGHT:
-      break;
-    default:
-      return false;
-  }
-  if (!g_doc.loaded) return true;
+void PageViewAction(HWND owner, ViewAction action) {
+  if (!g_doc.loaded) return;
   ViewLayout& v = View();
-  switch (id) {
-    case CMD_PREV_PAGE:
+  switch (action) {
+    case ViewAction::PreviousPage:
       PreviousPage(v);
       break;
-    case CMD_NEXT_PAGE:
+    case ViewAction::NextPage:
       NextPage(v);
       break;
-    case CMD_FIRST_PAGE:
+    case ViewAction::FirstPage:
       FirstPage(v);
       break;
-    case CMD_LAST_PAGE:
+    case ViewAction::LastPage:
       LastPage(v);
       break;
-    case CMD_GOTO_PAGE:
+    case ViewAction::GoToPage:
       AskAndGoToPage(owner);
       break;
-    case CMD_ZOOM_IN:
+    case ViewAction::ZoomIn:
       ZoomIn(v);
       break;
-    case CMD_ZOOM_OUT:
+    case ViewAction::ZoomOut:
       ZoomOut(v);
       break;
-    case CMD_ACTUAL_SIZE:
+    case ViewAction::ActualSize:
       ActualSize(v);
       break;
-    case CMD_FIT_WIDTH:
+    case ViewAction::FitWidth:
       FitWidth(v);
       break;
-    case CMD_FIT_PAGE:
+    case ViewAction::FitPage:
       FitPage(v);
       break;
-    case CMD_ROTATE_LEFT:
+    case ViewAction::RotateLeft:
       RotateLeft(v);
       break;
-    case CMD_ROTATE_RIGHT:
+    case ViewAction::RotateRight:
       RotateRight(v);
       break;
   }
   PageViewLayoutChanged();
-  return true;
 }
+
+HWND PageViewWindow() { return g_view.window; }
 
 HWND CreatePageView(HWND parent) {
   HWND view = CreateWindowExW(0, L"FolivexView", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-                              0, 0, 0, 0, parent, nullptr, g_app.instance, nullptr);
+                              0, 0, 0, 0, parent, nullptr, UiInstance(), nullptr);
   if (!view) return nullptr;
   // Double-clicks (word selection) are asked for on the class once the view exists.
   SetClassLongPtrW(view, GCL_STYLE, LONG_PTR(GetClassLongPtrW(view, GCL_STYLE) | CS_DBLCLKS));
-  g_app.pageView = view;
 
   DocumentViewHooks hooks = ViewHooks();
   hooks.documentLoaded = OnDocumentLoaded;
   hooks.documentClosed = OnDocumentClosed;
   hooks.goToPosition = PageViewGoToPosition;
+  hooks.picturesChanged = [] {
+    if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
+  };
+  hooks.focusView = [] {
+    if (g_view.window) SetFocus(g_view.window);
+  };
   SetDocumentViewHooks(hooks);
 
   PageViewLayoutChanged();
@@ -630,14 +616,13 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_CREATE:
       g_view.window = window;
-      View().dpi = g_app.dpi;
+      View().dpi = g_ui.dpi;
       return 0;
     case WM_DESTROY:
       EndPointerStates();
       StopCatchUp();
       ReleaseBackBuffer();
       g_view.window = nullptr;
-      if (g_app.pageView == window) g_app.pageView = nullptr;
       return 0;
     case WM_SIZE: {
       const int width = LOWORD(lParam), height = HIWORD(lParam);

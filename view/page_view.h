@@ -12,10 +12,11 @@
 LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Creates the page view as a child of the main window (hidden size; the main
-// window places it), stores it in g_app.pageView, adds double-click messages
-// to its class and connects it to the document's open and close. Null when
-// the window could not be made.
+// window places it), adds double-click messages to its class and connects it
+// to the document's open and close. Null when the window could not be made.
 HWND CreatePageView(HWND parent);
+// The page view, once it exists (null before and after).
+HWND PageViewWindow();
 
 // The layout or the scroll position in g_doc.view changed (zoom, rotation,
 // page order, a load or close, a scroll): the scroll bars are set from it,
@@ -29,11 +30,25 @@ void PageViewPagesChanged();
 // Shows on-screen position p at the top of the window (clamped).
 void PageViewGoToPosition(int position);
 
-// The view commands of the main window: previous, next, first and last page,
-// go to page (with the prompt owned by `owner`), zoom in and out, actual
-// size, fit width, fit page, rotate left and right. They do nothing without
-// a document. True when `id` is one of these commands.
-bool PageViewCommand(HWND owner, unsigned short id);
+// What the view does for the commands of the main window: previous, next,
+// first and last page, go to page (with the prompt owned by `owner`), zoom in
+// and out, actual size, fit width, fit page, rotate left and right. Nothing
+// happens without a document.
+enum class ViewAction {
+  PreviousPage,
+  NextPage,
+  FirstPage,
+  LastPage,
+  GoToPage,
+  ZoomIn,
+  ZoomOut,
+  ActualSize,
+  FitWidth,
+  FitPage,
+  RotateLeft,
+  RotateRight,
+};
+void PageViewAction(HWND owner, ViewAction action);
 
 // Where find, selection and links join the view. Every hook is optional.
 struct PageViewHooks {

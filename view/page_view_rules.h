@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_values.h"
+#include "base/key_codes.h"
+#include "doc/layout.h"
+#include "doc/page_order.h"
+#include "doc/settings_values.h"
 #include "engine/job_queue.h"
 #include "engine/result_caches.h"
-#include "pages/page_order.h"
-#include "view/layout.h"
 
 // --- Colours ---------------------------------------------------------------
 
@@ -122,18 +123,7 @@ int TakeWheelZoomSteps(int& rest, int delta);
 // for a negative delta, 120 pixels at 96 dpi per notch).
 int64_t WheelScrollDistance(int delta, int dpi);
 
-// The keys the page view handles itself (virtual-key codes).
-inline constexpr int kKeyEscape = 0x1B;
-inline constexpr int kKeySpace = 0x20;
-inline constexpr int kKeyPageUp = 0x21;
-inline constexpr int kKeyPageDown = 0x22;
-inline constexpr int kKeyEnd = 0x23;
-inline constexpr int kKeyHome = 0x24;
-inline constexpr int kKeyLeft = 0x25;
-inline constexpr int kKeyUp = 0x26;
-inline constexpr int kKeyRight = 0x27;
-inline constexpr int kKeyDown = 0x28;
-
+// The keys the page view handles itself (base/key_codes.h).
 enum class ViewKey { None, Escape, PageDown, PageUp, FirstPage, LastPage, LineUp, LineDown, Left, Right };
 ViewKey ViewKeyFor(int virtualKey);
 

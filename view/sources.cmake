@@ -1,3 +1,3 @@
-list(APPEND FV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/layout.cpp)
-list(APPEND FV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page_view_rules.cpp)
-list(APPEND FV_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page_view.cpp)
+fv_sources(view
+  CORE page_view_rules.cpp
+  WIN page_view.cpp)

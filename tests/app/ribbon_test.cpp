@@ -7,22 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/icon_scale.h"
 #include "app/ribbon_rules.h"
 #include "app/ribbon_table.h"
 
 namespace {
 
-// Every command identifier the main window knows.
-const std::set<unsigned short> kKnownCommands = {
-    40001, 40002, 40003, 40004, 40010, 40011, 40012, 40013, 40014, 40020, 40021, 40022, 40023, 40024,
-    40030, 40031, 40050, 40051, 40052, 40053, 40054, 40055, 40057, 40060, 40061, 40062, 40063, 40064,
-    40065, 40066, 40070, 40071, 40072, 40073, 40074, 40075, 40076, 40077, 40078, 40080, 40081, 40082,
-    40083, 40084, 40085, 40086, 40087};
-
-const std::set<unsigned short> kAlwaysEnabled = {40001, 40050, 40051, 40052, 40053, 40054, 40055, 40060,
-                                                 40061, 40062, 40063, 40064, 40065, 40066, 40072, 40078,
-                                                 40086, 40087};
+// The commands that work without a document.
+const std::set<unsigned short> kAlwaysEnabled = {
+    CMD_OPEN,          CMD_SEND,          CMD_SEND_EMAIL,    CMD_SEND_MESSENGER, CMD_SEND_WHATSAPP,
+    CMD_SEND_TEXT,     CMD_COPY_LINK,     CMD_HOW_TO_USE,    CMD_CHECK_UPDATES,  CMD_DOWNLOAD_PAGE,
+    CMD_RELEASE_NOTES, CMD_ABOUT,         CMD_SEND_TEAMS,    CMD_EMAIL_SERVER,   CMD_TOGGLE_PANEL,
+    CMD_DIAGNOSTIC_REPORT, CMD_SECOND_PDF, CMD_USER_GUIDE};
 
 std::vector<const RibbonButton*> AllButtons() {
   std::vector<const RibbonButton*> all;
@@ -65,7 +62,7 @@ TEST(RibbonTable, ButtonsAreWellFormed) {
   std::set<int> iconsUsed;
   for (const RibbonButton* b : AllButtons()) {
     SCOPED_TRACE(b->command);
-    EXPECT_TRUE(kKnownCommands.count(b->command));
+    EXPECT_NE(FindCommand(b->command), nullptr) << "a button sends a command of the table";
     EXPECT_GE(b->icon, 0);
     EXPECT_LT(b->icon, kRibbonIconCount);
     iconsUsed.insert(b->icon);
@@ -122,10 +119,10 @@ TEST(RibbonState, ReferencePositionPrefersAValidSelection) {
 
 TEST(RibbonRules, WithNoDocumentExactlyTheAlwaysSetIsEnabled) {
   uint32_t w = RibbonStateWord(RibbonFacts{}, false, false);
-  for (unsigned short c : kKnownCommands)
-    EXPECT_EQ(RibbonCommandEnabled(c, w, 0), kAlwaysEnabled.count(c) == 1) << c;
+  for (const CommandInfo& c : CommandTable())
+    EXPECT_EQ(RibbonCommandEnabled(c.id, w, 0), kAlwaysEnabled.count(c.id) == 1) << c.id;
   // Show in Folder sits among the Share buttons but needs a document.
-  EXPECT_FALSE(RibbonCommandEnabled(40057, w, 0));
+  EXPECT_FALSE(RibbonCommandEnabled(CMD_SHOW_IN_FOLDER, w, 0));
 }
 
 TEST(RibbonRules, OrganizeCommandsFollowTheReferencePosition) {
@@ -133,56 +130,56 @@ TEST(RibbonRules, OrganizeCommandsFollowTheReferencePosition) {
     return RibbonCommandEnabled(c, RibbonStateWord(f, false, false), f.positions);
   };
   RibbonFacts first = Doc(3, 0), middle = Doc(3, 1), last = Doc(3, 2), single = Doc(1, 0);
-  for (unsigned short up : {40074, 40076}) {
+  for (unsigned short up : {CMD_MOVE_UP, CMD_MOVE_TO_START}) {
     EXPECT_FALSE(enabled(first, up));
     EXPECT_TRUE(enabled(middle, up));
     EXPECT_TRUE(enabled(last, up));
     EXPECT_FALSE(enabled(single, up));
   }
-  for (unsigned short down : {40075, 40077}) {
+  for (unsigned short down : {CMD_MOVE_DOWN, CMD_MOVE_TO_END}) {
     EXPECT_TRUE(enabled(first, down));
     EXPECT_TRUE(enabled(middle, down));
     EXPECT_FALSE(enabled(last, down));
     EXPECT_FALSE(enabled(single, down));
   }
-  EXPECT_TRUE(enabled(Doc(2, 0), 40085));
-  EXPECT_FALSE(enabled(single, 40085)) << "the last page can't be deleted";
-  EXPECT_FALSE(enabled(middle, 40070)) << "nothing to save";
-  EXPECT_FALSE(enabled(middle, 40073)) << "nothing to undo";
+  EXPECT_TRUE(enabled(Doc(2, 0), CMD_DELETE_PAGE));
+  EXPECT_FALSE(enabled(single, CMD_DELETE_PAGE)) << "the last page can't be deleted";
+  EXPECT_FALSE(enabled(middle, CMD_SAVE)) << "nothing to save";
+  EXPECT_FALSE(enabled(middle, CMD_UNDO)) << "nothing to undo";
   RibbonFacts changed = middle;
   changed.orderChanged = true;
   changed.undoSteps = 1;
-  EXPECT_TRUE(enabled(changed, 40070));
-  EXPECT_TRUE(enabled(changed, 40073));
-  EXPECT_TRUE(enabled(middle, 40002)) << "document commands";
-  EXPECT_TRUE(enabled(middle, 40057));
+  EXPECT_TRUE(enabled(changed, CMD_SAVE));
+  EXPECT_TRUE(enabled(changed, CMD_UNDO));
+  EXPECT_TRUE(enabled(middle, CMD_PRINT)) << "document commands";
+  EXPECT_TRUE(enabled(middle, CMD_SHOW_IN_FOLDER));
 }
 
 TEST(RibbonRules, ModesLightTheirButtons) {
   RibbonFacts f = Doc(3, 0);
   auto lit = [&](unsigned short c) { return RibbonCommandHighlighted(c, RibbonStateWord(f, false, false)); };
   f.zoomMode = 0;
-  EXPECT_TRUE(lit(40023));
-  EXPECT_FALSE(lit(40024));
-  EXPECT_FALSE(lit(40022)) << "fit width at 100% is not actual size";
+  EXPECT_TRUE(lit(CMD_FIT_WIDTH));
+  EXPECT_FALSE(lit(CMD_FIT_PAGE));
+  EXPECT_FALSE(lit(CMD_ACTUAL_SIZE)) << "fit width at 100% is not actual size";
   f.zoomMode = 1;
-  EXPECT_TRUE(lit(40024));
+  EXPECT_TRUE(lit(CMD_FIT_PAGE));
   f.zoomMode = 2;
   f.zoomPercent = 99.6;
-  EXPECT_TRUE(lit(40022));
+  EXPECT_TRUE(lit(CMD_ACTUAL_SIZE));
   f.zoomPercent = 125;
-  EXPECT_FALSE(lit(40022));
-  EXPECT_FALSE(lit(40072));
+  EXPECT_FALSE(lit(CMD_ACTUAL_SIZE));
+  EXPECT_FALSE(lit(CMD_TOGGLE_PANEL));
   f.panelShown = true;
   f.findOpen = true;
-  EXPECT_TRUE(lit(40072));
-  EXPECT_TRUE(lit(40080));
+  EXPECT_TRUE(lit(CMD_TOGGLE_PANEL));
+  EXPECT_TRUE(lit(CMD_FIND));
   // Without a document no zoom mode is lit, but the panel still is.
   RibbonFacts none;
   none.panelShown = true;
   uint32_t w = RibbonStateWord(none, false, false);
-  EXPECT_FALSE(RibbonCommandHighlighted(40023, w));
-  EXPECT_TRUE(RibbonCommandHighlighted(40072, w));
+  EXPECT_FALSE(RibbonCommandHighlighted(CMD_FIT_WIDTH, w));
+  EXPECT_TRUE(RibbonCommandHighlighted(CMD_TOGGLE_PANEL, w));
 }
 
 TEST(RibbonRules, BusyDimsEverythingButKeepsThePanelLight) {
@@ -191,10 +188,11 @@ TEST(RibbonRules, BusyDimsEverythingButKeepsThePanelLight) {
   f.findOpen = true;
   for (bool printing : {true, false}) {
     uint32_t w = RibbonStateWord(f, printing, !printing);
-    for (unsigned short c : kKnownCommands) {
+    for (const CommandInfo& command : CommandTable()) {
+      const unsigned short c = command.id;
       RibbonButtonLook look = RibbonLook(c, w, f.positions);
       EXPECT_FALSE(look.enabled) << c;
-      EXPECT_EQ(look.highlighted, c == 40072) << c;
+      EXPECT_EQ(look.highlighted, c == CMD_TOGGLE_PANEL) << c;
     }
   }
 }

@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "app/ribbon.h"
 #include "app/ribbon_icons.h"
-#include "app/settings.h"
 #include "app/settings_tab.h"
+#include "doc/settings.h"
 
 namespace {
 
@@ -150,21 +151,21 @@ class RibbonWindow : public ::testing::Test {
 };
 
 TEST_F(RibbonWindow, PressAndReleaseOnAnEnabledButtonSendsItsCommand) {
-  POINT open = ButtonCentre(40001);
+  POINT open = ButtonCentre(CMD_OPEN);
   Down(open);
   EXPECT_EQ(GetCapture(), ribbon_);
   EXPECT_TRUE(g_sent.empty()) << "nothing is sent on the press";
   Up(open);
   EXPECT_EQ(GetCapture(), nullptr);
   ASSERT_EQ(g_sent.size(), 1u);
-  EXPECT_EQ(g_sent[0].wParam, MAKEWPARAM(40001, 0));
+  EXPECT_EQ(g_sent[0].wParam, MAKEWPARAM(CMD_OPEN, 0));
   EXPECT_EQ(g_sent[0].lParam, 0);
 }
 
 TEST_F(RibbonWindow, DimmedButtonsAndMovedReleasesSendNothing) {
   // Print is dimmed without a document: no capture, and nothing on release,
   // not even over Open.
-  POINT print = ButtonCentre(40002), open = ButtonCentre(40001);
+  POINT print = ButtonCentre(CMD_PRINT), open = ButtonCentre(CMD_OPEN);
   Down(print);
   EXPECT_EQ(GetCapture(), nullptr);
   Up(print);
@@ -183,7 +184,7 @@ TEST_F(RibbonWindow, DimmedButtonsAndMovedReleasesSendNothing) {
 }
 
 TEST_F(RibbonWindow, NothingRunsWhileBusy) {
-  POINT open = ButtonCentre(40001);
+  POINT open = ButtonCentre(CMD_OPEN);
   g_app.printing = true;
   RibbonStateChanged();
   Click(open);
@@ -198,7 +199,7 @@ TEST_F(RibbonWindow, NothingRunsWhileBusy) {
 }
 
 TEST_F(RibbonWindow, ADocumentEnablesItsCommands) {
-  POINT print = ButtonCentre(40002);
+  POINT print = ButtonCentre(CMD_PRINT);
   g_facts.loaded = true;
   g_facts.positions = 4;
   g_facts.currentPosition = 0;
@@ -206,7 +207,7 @@ TEST_F(RibbonWindow, ADocumentEnablesItsCommands) {
   EXPECT_TRUE(RibbonState() & kStateLoaded);
   Click(print);
   ASSERT_EQ(g_sent.size(), 1u);
-  EXPECT_EQ(LOWORD(g_sent[0].wParam), 40002);
+  EXPECT_EQ(LOWORD(g_sent[0].wParam), CMD_PRINT);
   // The state is read again at the press: a document closed without a
   // refresh still dims the button.
   g_facts = RibbonFacts{};
@@ -237,7 +238,7 @@ TEST_F(RibbonWindow, TabsVersionLinkAndWheel) {
   const RibbonRect& link = RibbonCurrentLayout().versionLink;
   Click({(link.left + link.right) / 2, (link.top + link.bottom) / 2});
   ASSERT_EQ(g_sent.size(), 1u);
-  EXPECT_EQ(g_sent[0].wParam, MAKEWPARAM(40064, 0));
+  EXPECT_EQ(g_sent[0].wParam, MAKEWPARAM(CMD_ABOUT, 0));
 
   POINT inside = {300, 60};
   Click(TabCentre(0));

@@ -1,14 +1,4 @@
-list(APPEND FV_CORE_TESTS
-  ${CMAKE_CURRENT_LIST_DIR}/command_line_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/status_text_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/window_geometry_test.cpp)
-list(APPEND FV_WIN_TESTS
-  ${CMAKE_CURRENT_LIST_DIR}/cleanup_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/event_log_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/startup_test.cpp)
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/settings_tests.cmake)
-  include(${CMAKE_CURRENT_LIST_DIR}/settings_tests.cmake)
-endif()
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/ribbon_tests.cmake)
-  include(${CMAKE_CURRENT_LIST_DIR}/ribbon_tests.cmake)
-endif()
+fv_tests(app
+  CORE command_line_test.cpp status_text_test.cpp window_geometry_test.cpp ribbon_test.cpp
+  WIN cleanup_test.cpp startup_test.cpp ribbon_window_test.cpp
+      document_open_test.cpp page_view_test.cpp)

@@ -1,9 +1,12 @@
-#include "app/startup.h"
+#include "app/command_dispatch.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <utility>
+
+#include "app/commands.h"
+#include "base/win_util.h"
 
 TEST(Startup, AcceleratorTable) {
   std::vector<ACCEL> entries = AcceleratorEntries();
@@ -17,6 +20,22 @@ TEST(Startup, AcceleratorTable) {
   ASSERT_NE(table, nullptr);
   EXPECT_EQ(CopyAcceleratorTableW(table, nullptr, 0), 34);
   DestroyAcceleratorTable(table);
+
+  // Modifiers and keys reach the table as Windows reads them.
+  auto commandFor = [&](BYTE modifiers, WORD key) {
+    for (const ACCEL& a : entries)
+      if (a.fVirt == (FVIRTKEY | modifiers) && a.key == key) return int(a.cmd);
+    return 0;
+  };
+  EXPECT_EQ(commandFor(FCONTROL, 'O'), CMD_OPEN);
+  EXPECT_EQ(commandFor(FCONTROL | FSHIFT, 'S'), CMD_SAVE_AS);
+  EXPECT_EQ(commandFor(FCONTROL, 'S'), CMD_SAVE);
+  EXPECT_EQ(commandFor(FSHIFT, VK_F3), CMD_FIND_PREV);
+  EXPECT_EQ(commandFor(0, VK_F3), CMD_FIND_NEXT);
+  EXPECT_EQ(commandFor(FALT, VK_END), CMD_MOVE_TO_END);
+  EXPECT_EQ(commandFor(FCONTROL, VK_END), CMD_LAST_PAGE);
+  EXPECT_EQ(commandFor(FCONTROL | FSHIFT, VK_OEM_PLUS), CMD_ZOOM_IN);
+  EXPECT_EQ(commandFor(0, VK_DELETE), CMD_DELETE_PAGE);
 }
 
 TEST(Startup, ProgramPathIsWhole) {

@@ -1,4 +1,5 @@
 #include "app/status_text.h"
+#include "doc/document_rules.h"
 
 #include <gtest/gtest.h>
 

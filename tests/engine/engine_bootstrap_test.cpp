@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/event_log.h"
-#include "engine/crc32.h"
-#include "engine/inflate.h"
+#include "base/crc32.h"
+#include "base/event_log.h"
+#include "base/inflate.h"
 #include "engine/pdfium_engine.h"
 #include "engine_build.h"
 #include "tests/engine/engine_test_support.h"

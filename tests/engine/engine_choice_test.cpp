@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/event_log.h"
+#include "base/event_log.h"
 #include "engine/pdf_engine.h"
 #include "engine/pdfium_engine.h"
 #include "engine/windows_pdf_engine.h"

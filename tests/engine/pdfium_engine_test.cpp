@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/event_log.h"
-#include "engine/dib.h"
+#include "base/dib.h"
+#include "base/event_log.h"
 #include "tests/engine/engine_test_support.h"
 
 using namespace engine_test;

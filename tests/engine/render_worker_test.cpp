@@ -5,8 +5,8 @@
 
 #include <thread>
 
-#include "app/event_log.h"
-#include "engine/dib.h"
+#include "base/dib.h"
+#include "base/event_log.h"
 #include "tests/engine/worker_test_support.h"
 
 using namespace worker_test;

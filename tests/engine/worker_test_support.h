@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
 #include "engine/render_worker.h"
 #include "tests/engine/engine_test_support.h"
 
@@ -251,26 +250,6 @@ class FakeEngines final : public WorkerEngines {
   FakeEngine* windows_;
   std::atomic<bool>* started_;
   std::atomic<bool>* stopped_;
-};
-
-// Keeps the user's LastFile, LastPage and DefaultZoom as they were before
-// the test (opening and closing documents writes the first two).
-class RememberedSettings {
- public:
-  RememberedSettings() : file_(ReadLastFile()), page_(ReadLastPage()), zoom_(g_settings.DefaultZoom) {}
-  ~RememberedSettings() {
-    if (file_.empty())
-      DeleteSettingValue(L"LastFile");
-    else
-      WriteLastFile(file_);
-    WriteLastPage(page_);
-    g_settings.DefaultZoom = zoom_;
-  }
-
- private:
-  std::wstring file_;
-  int page_;
-  int zoom_;
 };
 
 using engine_test::SourcePath;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "tests/gui/gui_harness.h"
 
 namespace {
@@ -46,7 +47,7 @@ TEST_F(MainWindowGui, StatusBarAndTitleFollowTheDocument) {
   EXPECT_EQ(parts[2], L"");
   EXPECT_EQ(app.Title(), L"Folivex");
 
-  app.Command(40001);
+  app.Command(CMD_OPEN);
   HWND dialog = WaitForDialog(app, nullptr, 20000);
   ASSERT_NE(dialog, nullptr);
   HWND name = GetDlgItem(dialog, 0x47C);
@@ -60,17 +61,17 @@ TEST_F(MainWindowGui, StatusBarAndTitleFollowTheDocument) {
   EXPECT_NE(parts[1].find(L"% (fit width)"), std::wstring::npos) << Narrow(parts[1]);
   EXPECT_EQ(parts[2], L"  Rotation 0\u00B0");
 
-  app.Command(40022);  // actual size
+  app.Command(CMD_ACTUAL_SIZE);  // actual size
   EXPECT_TRUE(WaitForStatus(app, 1, L"  Zoom 100%")) << StatusDump(app);
-  app.Command(40024);  // fit page
+  app.Command(CMD_FIT_PAGE);  // fit page
   app.Settle();
   EXPECT_NE(app.StatusParts()[1].find(L"% (fit page)"), std::wstring::npos) << StatusDump(app);
-  app.Command(40031);
-  app.Command(40031);
+  app.Command(CMD_ROTATE_RIGHT);
+  app.Command(CMD_ROTATE_RIGHT);
   EXPECT_TRUE(WaitForStatus(app, 2, L"  Rotation 180\u00B0")) << StatusDump(app);
 
   // Go to Page: the prompt shows the range and the current page.
-  app.Command(40014);
+  app.Command(CMD_GOTO_PAGE);
   HWND prompt = WaitForDialog(app, L"Go to page");
   ASSERT_NE(prompt, nullptr);
   EXPECT_EQ(DialogMessage(prompt), L"Go to page (1 - 12):");
@@ -82,7 +83,7 @@ TEST_F(MainWindowGui, StatusBarAndTitleFollowTheDocument) {
   EXPECT_TRUE(WaitForStatus(app, 0, L"  Page 3 of 12")) << StatusDump(app);
   app.Screenshot(L"main-window-page3");
 
-  app.Command(40003);  // close
+  app.Command(CMD_CLOSE);  // close
   EXPECT_TRUE(WaitForStatus(app, 0, L"  No document")) << StatusDump(app);
   EXPECT_EQ(app.StatusParts()[1], L"");
   EXPECT_EQ(app.Title(), L"Folivex");
@@ -130,7 +131,7 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   HWND main = app.MainWindow();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForTitle(app, L"sample.pdf - Folivex"));
-  app.Command(40086);
+  app.Command(CMD_SECOND_PDF);
   HWND dialog = WaitForDialog(app, L"Open a second PDF beside this one", 20000);
   ASSERT_NE(dialog, nullptr);
   HWND name = GetDlgItem(dialog, 0x47C);

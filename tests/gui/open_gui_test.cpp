@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/commands.h"
 #include "tests/gui/gui_harness.h"
 
 namespace {
@@ -52,12 +53,12 @@ TEST_F(OpenGui, CommandLinePdfOpensAndClosingEmptiesTheViewAndFreesTheFile) {
     EXPECT_EQ(ReadText(L"LastFile"), copy);
     EXPECT_FALSE(FileIsFree(copy, 0)) << "the open document should be held by the engine";
 
-    app.Command(40003);  // Close
+    app.Command(CMD_CLOSE);  // Close
     EXPECT_TRUE(WaitForTitle(app, L"Folivex"));
     EXPECT_TRUE(FileIsFree(copy));
     EXPECT_TRUE(DeleteFileW(copy.c_str()));
 
-    app.Command(40004);
+    app.Command(CMD_EXIT);
     DWORD code = 1;
     ASSERT_TRUE(app.WaitForExit(10000, &code));
     EXPECT_EQ(code, 0u);
@@ -74,7 +75,7 @@ TEST_F(OpenGui, ReopenLastStartsWithTheLastFileAtItsLastPage) {
     FolivexApp app(L"");
     ASSERT_NE(app.MainWindow(), nullptr);
     ASSERT_TRUE(WaitForTitle(app, L"sample20.pdf - Folivex")) << "title: " << app.Title().c_str();
-    app.Command(40004);
+    app.Command(CMD_EXIT);
     ASSERT_TRUE(app.WaitForExit(10000));
   }
   // Closing the window remembers the page it was on: the one it opened at.
@@ -87,7 +88,7 @@ TEST_F(OpenGui, ReopenLastStartsWithTheLastFileAtItsLastPage) {
     FolivexApp app(L"/page 5 " + Quoted(sample20));
     ASSERT_NE(app.MainWindow(), nullptr);
     ASSERT_TRUE(WaitForTitle(app, L"sample20.pdf - Folivex"));
-    app.Command(40004);
+    app.Command(CMD_EXIT);
     ASSERT_TRUE(app.WaitForExit(10000));
   }
   ASSERT_TRUE(ReadNumber(L"LastPage", page));
@@ -156,7 +157,7 @@ TEST_F(OpenGui, TheOpenCommandOpensThePickedFile) {
   SetNumber(L"ReopenLast", 0);
   FolivexApp app(L"");
   ASSERT_NE(app.MainWindow(), nullptr);
-  app.Command(40001);
+  app.Command(CMD_OPEN);
   HWND dialog = WaitForDialog(app, nullptr, 20000);
   ASSERT_NE(dialog, nullptr) << "no open dialog";
   // The file name box: the combo box of the Explorer-style dialog, or the

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/ribbon_rules.h"
 #include "app/window_geometry.h"
 #include "tests/gui/gui_harness.h"
@@ -37,9 +38,12 @@ class TemporaryNumber {
   bool had_ = false;
 };
 
-const std::set<unsigned short> kAlwaysEnabled = {40001, 40050, 40051, 40052, 40053, 40054, 40055, 40060,
-                                                 40061, 40062, 40063, 40064, 40065, 40066, 40072, 40078,
-                                                 40086, 40087};
+// The commands that work without a document.
+const std::set<unsigned short> kAlwaysEnabled = {
+    CMD_OPEN,          CMD_SEND,          CMD_SEND_EMAIL,    CMD_SEND_MESSENGER, CMD_SEND_WHATSAPP,
+    CMD_SEND_TEXT,     CMD_COPY_LINK,     CMD_HOW_TO_USE,    CMD_CHECK_UPDATES,  CMD_DOWNLOAD_PAGE,
+    CMD_RELEASE_NOTES, CMD_ABOUT,         CMD_SEND_TEAMS,    CMD_EMAIL_SERVER,   CMD_TOGGLE_PANEL,
+    CMD_DIAGNOSTIC_REPORT, CMD_SECOND_PDF, CMD_USER_GUIDE};
 
 // The program's ribbon, seen from outside.
 class Ribbon {
@@ -248,8 +252,8 @@ TEST(RibbonGui, PressesThatMustNotSendDoNot) {
   ribbon.Front();
   RibbonLayout l = ribbon.Layout(0);
   POINT open = Ribbon::Centre(l.buttons[0]), print = Ribbon::Centre(l.buttons[2]);
-  ASSERT_EQ(l.buttonEntries[0]->command, 40001);
-  ASSERT_EQ(l.buttonEntries[2]->command, 40002);
+  ASSERT_EQ(l.buttonEntries[0]->command, CMD_OPEN);
+  ASSERT_EQ(l.buttonEntries[2]->command, CMD_PRINT);
 
   // Press the dimmed Print, let go over Open: no capture, no open dialog.
   ribbon.MoveTo(print);

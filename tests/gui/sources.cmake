@@ -1,6 +1,14 @@
+# The GUI tests drive the real Folivex.exe from outside; they share only the
+# neutral tables and geometry rules with it.
 list(APPEND FV_GUI_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/gui_harness.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/startup_gui_test.cpp)
-list(APPEND FV_GUI_TESTS ${CMAKE_CURRENT_LIST_DIR}/open_gui_test.cpp ${CMAKE_CURRENT_LIST_DIR}/main_window_gui_test.cpp)
-list(APPEND FV_GUI_TESTS ${CMAKE_CURRENT_LIST_DIR}/ribbon_gui_test.cpp ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp ${CMAKE_SOURCE_DIR}/app/window_geometry.cpp)
-list(APPEND FV_GUI_TESTS ${CMAKE_CURRENT_LIST_DIR}/view_gui_test.cpp ${CMAKE_SOURCE_DIR}/view/layout.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/startup_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/open_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ribbon_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/view_gui_test.cpp
+  ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp
+  ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp
+  ${CMAKE_SOURCE_DIR}/app/command_table.cpp
+  ${CMAKE_SOURCE_DIR}/app/window_geometry.cpp
+  ${CMAKE_SOURCE_DIR}/doc/layout.cpp)

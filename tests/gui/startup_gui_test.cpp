@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/commands.h"
 #include "tests/gui/gui_harness.h"
 
 namespace {
@@ -21,7 +22,7 @@ TEST(StartupGui, MainWindowRunsAndCloses) {
   EXPECT_FALSE(app.Screenshot(L"startup").empty());
 
   // Exit command: the window closes and the process ends with code 0.
-  app.Command(40004);
+  app.Command(CMD_EXIT);
   DWORD code = 1;
   ASSERT_TRUE(app.WaitForExit(10000, &code));
   EXPECT_EQ(code, 0u);
@@ -70,7 +71,7 @@ TEST(StartupGui, WindowPlacementIsKeptAcrossStarts) {
     ASSERT_NE(main, nullptr);
     SetWindowPos(main, nullptr, 120, 80, 900, 700, SWP_NOZORDER | SWP_NOACTIVATE);
     app.Settle();
-    app.Command(40004);
+    app.Command(CMD_EXIT);
     ASSERT_TRUE(app.WaitForExit(10000));
   }
   WINDOWPLACEMENT wp = {};
@@ -94,7 +95,7 @@ TEST(StartupGui, WindowPlacementIsKeptAcrossStarts) {
     ASSERT_NE(main, nullptr);
     app.Settle();
     EXPECT_EQ(WindowRect(main).left, 300);
-    app.Command(40004);
+    app.Command(CMD_EXIT);
     ASSERT_TRUE(app.WaitForExit(10000));
   }
   ASSERT_TRUE(SavedPlacement(wp));

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
+#include "doc/layout.h"
 #include "tests/gui/gui_harness.h"
-#include "view/layout.h"
 
 namespace {
 
@@ -19,10 +20,6 @@ constexpr wchar_t kKey[] = L"Software\\Corvane\\Folivex";
 constexpr int kPages = 20;
 // The dark background (Background 0) and its page shadow, 0x00RRGGBB.
 constexpr uint32_t kBackground = 0x525659, kShadow = 0x303234;
-
-// Command identifiers of the main window.
-constexpr int kNextPage = 40011, kZoomIn = 40020, kZoomOut = 40021, kActualSize = 40022, kFitWidth = 40023,
-              kFitPage = 40024, kRotateLeft = 40030, kRotateRight = 40031;
 
 // A number setting, put back as it was when the test ends.
 class NumberSetting {
@@ -260,34 +257,34 @@ TEST_F(ViewGui, ZoomStepsFitModesAndActualSize) {
   ExpectShown("opened at 100 %");
   ExpectStatus(1, L"  Zoom 100%");
 
-  Send(kZoomIn);
+  Send(CMD_ZOOM_IN);
   ZoomIn(expected_);
   ExpectShown("zoom in to 110 %");
   ExpectStatus(1, L"  Zoom 110%");
-  Send(kZoomIn);
+  Send(CMD_ZOOM_IN);
   ZoomIn(expected_);
   ExpectShown("zoom in to 125 %");
   for (const wchar_t* step : {L"  Zoom 110%", L"  Zoom 100%", L"  Zoom 90%"}) {
-    Send(kZoomOut);
+    Send(CMD_ZOOM_OUT);
     ZoomOut(expected_);
     ExpectShown("zoom out");
     ExpectStatus(1, step);
   }
 
   // Fit width: the landscape pages fill the width, no horizontal bar.
-  Send(kFitWidth);
+  Send(CMD_FIT_WIDTH);
   FitWidth(expected_);
   ExpectShown("fit width");
   EXPECT_FALSE(HasHorizontalBar()) << "fit width";
   EXPECT_EQ(expected_.pageWidth[4], ClientRect().right - 2 * expected_.gap);
 
   // Fit page: the current page fits the window both ways.
-  Send(kFitPage);
+  Send(CMD_FIT_PAGE);
   FitPage(expected_);
   ExpectShown("fit page");
   EXPECT_LE(expected_.pageHeight[0], ClientRect().bottom - 2 * expected_.gap);
 
-  Send(kActualSize);
+  Send(CMD_ACTUAL_SIZE);
   ActualSize(expected_);
   ExpectShown("actual size");
   EXPECT_EQ(expected_.pageWidth[0], ScaleForDpi(816, expected_.dpi));
@@ -297,14 +294,14 @@ TEST_F(ViewGui, ZoomStepsFitModesAndActualSize) {
 TEST_F(ViewGui, RotateRightOnPage7KeepsPage7AtTheTop) {
   ASSERT_NO_FATAL_FAILURE(Open());
   for (int i = 0; i < 6; ++i) {
-    Send(kNextPage);
+    Send(CMD_NEXT_PAGE);
     NextPage(expected_);
   }
   ASSERT_EQ(CurrentPage(expected_), 6);
   ExpectShown("on page 7");
   ExpectStatus(0, L"  Page 7 of 20");
 
-  Send(kRotateRight);
+  Send(CMD_ROTATE_RIGHT);
   RotateRight(expected_);
   ExpectShown("rotated right");
   EXPECT_EQ(CurrentPage(expected_), 6);
@@ -312,7 +309,7 @@ TEST_F(ViewGui, RotateRightOnPage7KeepsPage7AtTheTop) {
   ExpectStatus(0, L"  Page 7 of 20");
   ExpectStatus(2, L"  Rotation 90\u00B0");
 
-  Send(kRotateLeft);
+  Send(CMD_ROTATE_LEFT);
   RotateLeft(expected_);
   ExpectShown("rotated back");
   EXPECT_EQ(CurrentPage(expected_), 6);
@@ -334,7 +331,7 @@ TEST_F(ViewGui, KeysWheelAndScrollBarsScroll) {
   // At 50 % and 67 % every window shows a page edge, so each scroll is seen
   // to the pixel.
   for (int i = 0; i < 4; ++i) {
-    Send(kZoomOut);
+    Send(CMD_ZOOM_OUT);
     ZoomOut(expected_);
   }
   ExpectShown("50 %");
@@ -372,7 +369,7 @@ TEST_F(ViewGui, KeysWheelAndScrollBarsScroll) {
   ExpectShown("bar bottom");
 
   // Left at fit width goes to the previous page.
-  Send(kFitWidth);
+  Send(CMD_FIT_WIDTH);
   FitWidth(expected_);
   ExpectShown("fit width");
   const int before = CurrentPage(expected_);
@@ -384,10 +381,10 @@ TEST_F(ViewGui, KeysWheelAndScrollBarsScroll) {
 
 TEST_F(ViewGui, ResizingInFitWidthKeepsTheSpotOfTheCurrentPage) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  Send(kFitWidth);
+  Send(CMD_FIT_WIDTH);
   FitWidth(expected_);
   for (int i = 0; i < 4; ++i) {
-    Send(kNextPage);
+    Send(CMD_NEXT_PAGE);
     NextPage(expected_);
   }
   Key(VK_DOWN);
@@ -412,7 +409,7 @@ TEST_F(ViewGui, ResizingInFitWidthKeepsTheSpotOfTheCurrentPage) {
 
 TEST_F(ViewGui, PagesArePaintedAndPanAtFitWidthAnd400Percent) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  Send(kFitWidth);
+  Send(CMD_FIT_WIDTH);
   FitWidth(expected_);
   ExpectShown("fit width");
   ASSERT_TRUE(WaitForPicture(0)) << "page 1 was never painted";
@@ -430,10 +427,10 @@ TEST_F(ViewGui, PagesArePaintedAndPanAtFitWidthAnd400Percent) {
   EXPECT_FALSE(app_->Screenshot(L"view-fit-width").empty());
 
   // 400 %: from 100 % eight steps up.
-  Send(kActualSize);
+  Send(CMD_ACTUAL_SIZE);
   ActualSize(expected_);
   for (int i = 0; i < 8; ++i) {
-    Send(kZoomIn);
+    Send(CMD_ZOOM_IN);
     ZoomIn(expected_);
   }
   ExpectShown("400 %");

@@ -1,0 +1,60 @@
+#include "app/command_dispatch.h"
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/second_window.h"
+#include "doc/document_open.h"
+#include "view/page_view.h"
+
+static_assert(kModShift == FSHIFT && kModCtrl == FCONTROL && kModAlt == FALT);
+static_assert(kKeyEnd == VK_END && kKeyHome == VK_HOME && kKeyUp == VK_UP && kKeyDown == VK_DOWN &&
+              kKeyDelete == VK_DELETE && kKeyNumpad0 == VK_NUMPAD0 && kKeyNumpad1 == VK_NUMPAD1 &&
+              kKeyNumpad2 == VK_NUMPAD2 && kKeyAdd == VK_ADD && kKeySubtract == VK_SUBTRACT && kKeyF1 == VK_F1 &&
+              kKeyF3 == VK_F3 && kKeyF4 == VK_F4 && kKeyOemPlus == VK_OEM_PLUS && kKeyOemMinus == VK_OEM_MINUS);
+
+namespace {
+
+using CommandHandler = void (*)(HWND window);
+
+void RunOpen(HWND window) { OpenWithDialog(window); }
+void RunClose(HWND) { CloseWithConfirmation(); }
+void RunExit(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
+void RunSecondPdf(HWND window) { OpenSecondWindow(window); }
+// Paging, zoom and rotation belong to the page view.
+template <ViewAction action>
+void RunView(HWND window) {
+  PageViewAction(window, action);
+}
+
+struct HandlerRow {
+  unsigned short id;
+  CommandHandler handler;
+};
+
+const HandlerRow kHandlers[] = {
+#define FV_COMMAND(name, id, display, rule, light, handler, keys) {name, handler},
+#define FV_BUTTON(...)
+#include "app/commands.def"
+#undef FV_COMMAND
+#undef FV_BUTTON
+};
+
+}  // namespace
+
+void HandleCommand(HWND window, unsigned short id) {
+  if (g_app.printing || g_app.saving) return;
+  for (const HandlerRow& row : kHandlers) {
+    if (row.id != id) continue;
+    // Commands of features that are not part of this build do nothing.
+    if (row.handler) row.handler(window);
+    return;
+  }
+}
+
+std::vector<ACCEL> AcceleratorEntries() {
+  std::vector<ACCEL> entries;
+  for (const CommandInfo& command : CommandTable())
+    for (const Shortcut& key : command.shortcuts)
+      if (key.key != 0) entries.push_back({BYTE(FVIRTKEY | key.modifiers), key.key, WORD(command.id)});
+  return entries;
+}

@@ -1,0 +1,3 @@
+fv_sources(base
+  CORE crc32.cpp inflate.cpp
+  WIN dib.cpp event_log.cpp win_util.cpp)

@@ -1,0 +1,56 @@
+// How the document reaches the windows above it. doc/ knows no window of
+// its own: the page view, the page panel, the text index and the shell fill
+// these in as they are made, and the document calls them when it changes.
+// Every hook is optional. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "engine/render_worker.h"
+
+// The page view, the page panel and the text index.
+struct DocumentViewHooks {
+  // After a close: drop the text index with its links, the text selection,
+  // the find matches and counts; lay out the view and the page panel.
+  void (*documentClosed)() = nullptr;
+  // After a load: lay out the view and the page panel; search again when the
+  // find bar is open. The hook also brings the title and the status bar up
+  // to date (the view does that once the first page is on screen).
+  void (*documentLoaded)() = nullptr;
+  // Scroll to a page position (the layout clamps it).
+  void (*goToPosition)(int position) = nullptr;
+  // A page picture arrived in the cache, or the document changed: repaint.
+  void (*picturesChanged)() = nullptr;
+  // A thumbnail arrived in the cache: repaint the page panel.
+  void (*thumbnailsChanged)() = nullptr;
+  // The keyboard goes to the page view.
+  void (*focusView)() = nullptr;
+  // What the text index holds of an engine page.
+  TextEntryState (*textEntry)(int page) = nullptr;
+  // Page text of the current generation arrived; the page is already out of
+  // the pending set. The handler may move the text out; the record is freed
+  // afterwards.
+  void (*textArrived)(TextResult& result) = nullptr;
+};
+void SetDocumentViewHooks(const DocumentViewHooks& hooks);
+const DocumentViewHooks& ViewHooks();
+
+// The shell: title, status bar and the questions it asks the user.
+struct ShellHooks {
+  void (*updateTitle)() = nullptr;
+  void (*updateStatus)() = nullptr;
+  // The password of a protected PDF; `again` after a wrong one. True with
+  // the typed text when the user confirmed.
+  bool (*askPassword)(HWND owner, bool again, std::wstring& typed) = nullptr;
+};
+void SetShellHooks(const ShellHooks& hooks);
+// The title and the status bar, when a shell is there.
+void UpdateShellTitle();
+void UpdateShellStatus();
+bool AskPassword(bool again, std::wstring& typed);
+
+// The window that owns the document's messages and receives the worker's
+// results (the main window); null before it exists.
+void SetDocumentOwner(HWND window);
+HWND DocumentOwner();

@@ -1,0 +1,79 @@
+// The open document: one per process, owned by the main window and touched
+// only on the UI thread. Platform-neutral; g_doc itself is defined with the
+// Windows bitmap deleter in document.cpp.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "doc/layout.h"
+#include "doc/page_order.h"
+#include "engine/engine_types.h"
+#include "engine/result_caches.h"
+
+// Values that a caller sets before OpenDocument and that the next load
+// consumes (the reload after a save sets them all; the start-up sets the
+// page position).
+struct PendingLoad {
+  int pagePosition = -1;  // go to this position once loaded (above 0 only)
+  // Keep the view as it was: rotation, zoom mode and zoom are restored.
+  bool keepView = false;
+  int rotation = 0;
+  int zoomMode = 0;
+  double zoom = 100.0;
+  // The next CloseDocument leaves the temporary copies of other PDFs on disk.
+  bool keepSources = false;
+  PageOrder order;  // empty: none
+  // Pages brought in before the reload, with the copies of the PDFs they
+  // come from; the open job re-adds them to the engine.
+  std::vector<BroughtInPage> broughtIn;
+  std::vector<ImportedPdf> importedPdfs;
+};
+
+enum EditState : int { kEditNotChecked = 0, kEditAllowed = 1, kEditRefused = 2 };
+
+struct Document {
+  Document(PictureCache::BitmapDeleter pictureDeleter, PictureCache::BitmapDeleter thumbnailDeleter)
+      : pictures(pictureDeleter), thumbnails(thumbnailDeleter) {}
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  bool loaded = false;   // OnLoaded installed a document
+  bool loading = false;  // an open job is outstanding
+  // Raised each time the document is closed or replaced; every job and
+  // result carries it, and results of another generation are dropped.
+  int generation = 0;
+
+  std::wstring path;
+  std::wstring displayName;  // the text after the last '\' or '/'
+  std::wstring password;     // empty when none was needed; wiped on close
+  bool pdfium = false;       // served by PDFium (false: the Windows engine)
+
+  // Page sizes per engine page index (file pages, then brought-in pages),
+  // the brought-in pages with their source PDFs, the page order with its
+  // per-position sizes and position map, the order-changed flag, the undo
+  // stack and the selected position.
+  PageModel pages;
+
+  // The page column: zoom mode and percentage, rotation, the geometry of
+  // every position and the scroll position. The current page follows from
+  // it (CurrentPage).
+  ViewLayout view;
+
+  std::vector<BookmarkEntry> bookmarks;
+
+  int editState = kEditNotChecked;
+  std::wstring editRefusal;  // why editing was refused
+
+  PictureCache pictures;    // page pictures of the page view
+  PictureCache thumbnails;  // thumbnails of the page panel
+  std::set<int> pendingText;  // pages whose text was asked for and not yet delivered
+
+  PendingLoad pending;
+};
+
+extern Document g_doc;
+
+// Overwrites a secret's characters before emptying it.
+void WipeText(std::wstring& secret);

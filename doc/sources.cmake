@@ -1,0 +1,3 @@
+fv_sources(doc
+  CORE page_order.cpp layout.cpp document_rules.cpp settings_values.cpp
+  WIN document.cpp document_open.cpp worker_messages.cpp editability.cpp settings.cpp doc_hooks.cpp)

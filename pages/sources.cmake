@@ -1,1 +1,0 @@
-list(APPEND FV_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/page_order.cpp)

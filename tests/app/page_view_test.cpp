@@ -1,0 +1,183 @@
+// The page view in this process, on the program's worker with a scripted
+// engine: what the window shows between a load and its first picture.
+#include "view/page_view.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "doc/document.h"
+#include "doc/document_open.h"
+#include "doc/worker_messages.h"
+#include "tests/doc/remembered_settings.h"
+#include "tests/engine/worker_test_support.h"
+
+using namespace worker_test;
+
+namespace {
+
+class PageViewLoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static const ATOM registered = [] {
+      WNDCLASSEXW wc = {sizeof(wc)};
+      wc.lpfnWndProc = PageViewProc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.lpszClassName = L"FolivexView";
+      return RegisterClassExW(&wc);
+    }();
+    ASSERT_NE(registered, 0);
+    g_ui.instance = GetModuleHandleW(nullptr);
+    g_ui.dpi = 96;
+    g_settings.DefaultZoom = 2;  // 100 %: a 100 x 150 point page is 133 x 200 pixels
+
+    parent = std::make_unique<TestWindow>([](UINT m, WPARAM, LPARAM l) { return HandleWorkerMessage(m, l); });
+    g_app.mainWindow = parent->Handle();
+    ConnectShell();
+    SetWindowTextW(parent->Handle(), L"Folivex");
+    SetWindowPos(parent->Handle(), HWND_TOP, 20, 20, 500, 400, SWP_SHOWWINDOW);
+    SetRenderTarget(parent->Handle());
+    ASSERT_TRUE(g_worker.Start(std::make_unique<FakeEngines>(&pdfium, &windows, &started, &stopped)));
+    view = CreatePageView(parent->Handle());
+    ASSERT_NE(view, nullptr);
+    MoveWindow(view, 0, 0, 400, 300, TRUE);
+    PumpUntil([] { return false; }, 100);
+  }
+
+  void TearDown() override {
+    pdfium.Release();
+    CloseDocument();
+    g_doc.pending = PendingLoad();
+    EXPECT_TRUE(g_worker.Shutdown(5000));
+    PumpUntil([] { return true; }, 0);
+    ReleaseDocumentAtExit();
+    if (view) DestroyWindow(view);
+    SetDocumentViewHooks({});
+    SetShellHooks({});
+    g_app.mainWindow = nullptr;
+  }
+
+  std::wstring Title() {
+    wchar_t text[256] = {};
+    GetWindowTextW(parent->Handle(), text, 256);
+    return text;
+  }
+
+  // The colour the window shows in the middle of page position p.
+  COLORREF PageMiddle(int p) {
+    const PageBox box = PageBoxInWindow(g_doc.view, p);
+    HDC dc = GetDC(view);
+    COLORREF colour = GetPixel(dc, int(box.left + box.width / 2), int(box.top + box.height / 2));
+    ReleaseDC(view, dc);
+    return colour;
+  }
+
+  // The vertical bar shows the page column (20 pages, taller than the view).
+  void ExpectScrollBarSet() {
+    const ScrollBarNumbers want = VerticalScrollBar(g_doc.view);
+    ASSERT_GT(want.max, 300);
+    SCROLLINFO bar = {sizeof(bar), SIF_ALL};
+    ASSERT_TRUE(GetScrollInfo(view, SB_VERT, &bar));
+    EXPECT_EQ(bar.nMin, want.min);
+    EXPECT_EQ(bar.nMax, want.max);
+    EXPECT_EQ(int(bar.nPage), int(want.page));
+  }
+
+  RememberedSettings remembered;
+  FakeEngine pdfium;
+  FakeEngine windows;
+  std::atomic<bool> started{false};
+  std::atomic<bool> stopped{false};
+  std::unique_ptr<TestWindow> parent;
+  HWND view = nullptr;
+};
+
+// A first page that takes long to render holds up neither the rest of the
+// window nor the placeholders for long; its picture replaces the
+// placeholder when it comes.
+TEST_F(PageViewLoad, TheWindowCatchesUpWhileTheFirstPictureIsLate) {
+  pdfium.HoldAt('r', 0);
+  OpenDocument(L"C:\\docs\\late.pdf", L"");
+  ASSERT_TRUE(PumpUntil([] { return g_doc.loaded; }));
+  ASSERT_TRUE(pdfium.WaitEntered());
+  // Only the other visible pages wait behind the first one; the page below
+  // them is asked for once the window has caught up.
+  const PageRange visible = VisiblePages(g_doc.view);
+  ASSERT_GE(visible.end - visible.first, 2);
+  EXPECT_EQ(g_worker.Snapshot().waiting, size_t(visible.end - visible.first - 1));
+
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"late.pdf - Folivex"; }, 3000));
+  ExpectScrollBarSet();
+  EXPECT_EQ(g_worker.Snapshot().waiting, size_t(visible.end - visible.first));
+  UpdateWindow(view);
+  EXPECT_EQ(PageMiddle(0), RGB(255, 255, 255)) << "a placeholder while the picture is missing";
+
+  pdfium.Release();
+  ASSERT_TRUE(PumpUntil([] { return g_doc.pictures.Find(0) != nullptr; }));
+  UpdateWindow(view);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0)) << "the scripted engine's pictures are black";
+}
+
+// Without a delay the window is up to date as well once the page shows.
+TEST_F(PageViewLoad, TheFirstPictureComesWithTitleAndScrollBars) {
+  OpenDocument(L"C:\\docs\\quick.pdf", L"");
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"quick.pdf - Folivex"; }, 3000));
+  UpdateWindow(view);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
+  ExpectScrollBarSet();
+}
+
+// An opening that takes a while shows the empty state after a moment; the
+// document replaces it when it comes.
+TEST_F(PageViewLoad, ASlowOpeningShowsTheEmptyWindowMeanwhile) {
+  OpenDocument(L"C:\\docs\\first.pdf", L"");
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"first.pdf - Folivex"; }, 3000));
+  const PageBox firstPage = PageBoxInWindow(g_doc.view, 0);
+
+  pdfium.HoldAt('o', -1);
+  OpenDocument(L"C:\\docs\\second.pdf", L"");
+  ASSERT_TRUE(pdfium.WaitEntered());
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"Folivex"; }, 3000));
+  UpdateWindow(view);
+  HDC dc = GetDC(view);
+  const COLORREF shown =
+      GetPixel(dc, int(firstPage.left + firstPage.width / 2), int(firstPage.top + firstPage.height / 2));
+  ReleaseDC(view, dc);
+  const BackgroundRgb empty = BackgroundColour(g_settings.Background);
+  EXPECT_EQ(shown, RGB(empty.r, empty.g, empty.b)) << "the first document's page is still shown";
+  SCROLLINFO bar = {sizeof(bar), SIF_ALL};
+  GetScrollInfo(view, SB_VERT, &bar);
+  EXPECT_LT(bar.nMax, 300) << "the scroll bar still has the first document's length";
+
+  pdfium.Release();
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"second.pdf - Folivex"; }, 3000));
+  UpdateWindow(view);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
+  ExpectScrollBarSet();
+}
+
+// A window that grew while an opening is held has nothing to keep in its
+// new part: it paints at once.
+TEST_F(PageViewLoad, AWindowThatGrowsWhileAnOpeningIsHeldPaintsAtOnce) {
+  PumpUntil([] { return false; }, 150);  // the empty window painted once
+  pdfium.HoldAt('o', -1);
+  OpenDocument(L"C:\\docs\\slow.pdf", L"");
+  ASSERT_TRUE(pdfium.WaitEntered());
+  MoveWindow(view, 0, 0, 480, 360, TRUE);
+  // Painted now, not by the catch-up 100 ms later.
+  UpdateWindow(view);
+  HDC dc = GetDC(view);
+  const COLORREF grown = GetPixel(dc, 450, 330);
+  ReleaseDC(view, dc);
+  const BackgroundRgb empty = BackgroundColour(g_settings.Background);
+  EXPECT_EQ(grown, RGB(empty.r, empty.g, empty.b));
+
+  pdfium.Release();
+  ASSERT_TRUE(PumpUntil([&] { return Title() == L"slow.pdf - Folivex"; }, 3000));
+  UpdateWindow(view);
+  EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
+  ExpectScrollBarSet();
+}
+
+}  // namespace

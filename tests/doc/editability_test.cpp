@@ -1,0 +1,163 @@
+#include "doc/editability.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "base/win_util.h"
+#include "doc/document.h"
+
+namespace {
+
+std::wstring TempPath(const wchar_t* name) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  return std::wstring(dir) + name;
+}
+
+// Writes a small classic PDF with `pages` pages.
+void WritePdf(const std::wstring& path, int pages) {
+  std::string body = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  auto add = [&](const std::string& obj) {
+    offsets.push_back(body.size());
+    body += std::to_string(offsets.size()) + " 0 obj\n" + obj + "\nendobj\n";
+  };
+  add("<< /Type /Catalog /Pages 2 0 R >>");
+  std::string kids;
+  for (int i = 0; i < pages; ++i) kids += std::to_string(3 + i) + " 0 R ";
+  add("<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>");
+  for (int i = 0; i < pages; ++i) add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>");
+  size_t xref = body.size();
+  body += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+  char line[32];
+  for (size_t off : offsets) {
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", off);
+    body += line;
+  }
+  body += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+          std::to_string(xref) + "\n%%EOF\n";
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(h, body.data(), DWORD(body.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+// Answers the message boxes this process shows, remembering their text.
+class MessageBoxAnswerer {
+ public:
+  MessageBoxAnswerer() : thread_([this] { Run(); }) {}
+  ~MessageBoxAnswerer() {
+    stop_ = true;
+    thread_.join();
+  }
+  int Count() const { return count_; }
+  std::wstring LastText() const { return last_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      HWND box = FindWindowW(L"#32770", L"Folivex");
+      DWORD pid = 0;
+      if (box) GetWindowThreadProcessId(box, &pid);
+      if (box && pid == GetCurrentProcessId()) {
+        wchar_t text[2048] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 2048);
+        last_ = text;
+        ++count_;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && !stop_) Sleep(10);
+      }
+      Sleep(10);
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::atomic<int> count_{0};
+  std::wstring last_;
+  std::thread thread_;
+};
+
+TEST(Editability, SystemErrorText) {
+  std::wstring text = SystemErrorText(ERROR_FILE_NOT_FOUND);
+  ASSERT_FALSE(text.empty());
+  EXPECT_NE(text.back(), L'\n');
+  EXPECT_NE(text.back(), L' ');
+  EXPECT_EQ(SystemErrorText(0x2FFFFFFF), L"Windows error 805306367.");
+}
+
+TEST(Editability, ReadWholeFileLimits) {
+  std::vector<uint8_t> bytes;
+  std::wstring error;
+  EXPECT_FALSE(ReadWholeFile(TempPath(L"folivex-no-such-file.pdf"), bytes, error));
+  EXPECT_EQ(error.rfind(L"The PDF file couldn't be read: ", 0), 0u) << std::string(error.begin(), error.end());
+
+  // Sizes are checked before anything is read: a sparse file is enough.
+  std::wstring big = TempPath(L"folivex-1gb.pdf");
+  HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size;
+  size.QuadPart = LONGLONG(kMaxEditableFileBytes) + 1;
+  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+  SetEndOfFile(h);
+  CloseHandle(h);
+  EXPECT_FALSE(ReadWholeFile(big, bytes, error));
+  EXPECT_EQ(error, L"This PDF is bigger than 1 GB, which is too big for Folivex to rearrange.");
+
+  // Exactly 1 GB is read (and then examined).
+  h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  size.QuadPart = LONGLONG(kMaxEditableFileBytes);
+  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+  SetEndOfFile(h);
+  CloseHandle(h);
+  EXPECT_TRUE(ReadWholeFile(big, bytes, error));
+  EXPECT_EQ(bytes.size(), size_t(kMaxEditableFileBytes));
+  bytes = std::vector<uint8_t>();
+  DeleteFileW(big.c_str());
+}
+
+TEST(Editability, VerdictIsKeptAndRefusalsExplained) {
+  std::wstring path = TempPath(L"folivex-editable.pdf");
+  WritePdf(path, 4);
+  g_doc.path = path;
+  g_doc.pages.fileCount = 4;
+  // Fewer positions on screen than pages in the file (a page was deleted
+  // and the save failed): the file itself still matches.
+  g_doc.pages.order = {0, 2, 3};
+  g_doc.editState = kEditNotChecked;
+  {
+    MessageBoxAnswerer answerer;
+    EXPECT_TRUE(EnsureEditable());
+    EXPECT_EQ(g_doc.editState, kEditAllowed);
+    EXPECT_EQ(answerer.Count(), 0);
+  }
+
+  // The file was replaced by one with another page count since it was opened.
+  WritePdf(path, 5);
+  g_doc.editState = kEditNotChecked;
+  {
+    MessageBoxAnswerer answerer;
+    EXPECT_FALSE(EnsureEditable());
+    EXPECT_EQ(g_doc.editState, kEditRefused);
+    EXPECT_EQ(g_doc.editRefusal,
+              L"Folivex and Windows don't agree on how many pages this PDF has, so it isn't safe to change it.");
+    EXPECT_EQ(answerer.Count(), 1);
+    EXPECT_EQ(answerer.LastText().rfind(L"The pages of this PDF can't be rearranged.\n\nFolivex and Windows", 0), 0u);
+
+    // A second attempt explains again without reading the file again.
+    DeleteFileW(path.c_str());
+    EXPECT_FALSE(EnsureEditable());
+    EXPECT_EQ(answerer.Count(), 2);
+    EXPECT_EQ(g_doc.editRefusal,
+              L"Folivex and Windows don't agree on how many pages this PDF has, so it isn't safe to change it.");
+  }
+  g_doc.editState = kEditNotChecked;
+  g_doc.path.clear();
+  g_doc.pages.order.clear();
+}
+
+}  // namespace

@@ -1,0 +1,2 @@
+fv_sources(ui
+  WIN ui_context.cpp prompt_dialog.cpp)
