@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/handles.h"
+
 bool OlderThanOneDay(uint64_t lastWrite, uint64_t now) { return now > lastWrite && now - lastWrite > kOneDayIn100ns; }
 
 namespace {
@@ -21,11 +23,10 @@ void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder)
   GetSystemTimeAsFileTime(&nowTime);
   const uint64_t now = AsNumber(nowTime);
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((tempFolder + L"Folivex-import-*.pdf").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  UniqueFind search(FindFirstFileW((tempFolder + L"Folivex-import-*.pdf").c_str(), &found));
+  if (!search) return;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     if (OlderThanOneDay(AsNumber(found.ftLastWriteTime), now)) DeleteFileW((tempFolder + found.cFileName).c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
 }

@@ -153,18 +153,15 @@ void OnPaint(HWND window) {
   GetClientRect(window, &client);
   int w = client.right, h = client.bottom;
   if (w > 0 && h > 0) {
-    HDC back = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, w, h);
+    UniqueDc back(CreateCompatibleDC(dc));
+    Gdi<HBITMAP> bitmap(CreateCompatibleBitmap(dc, w, h));
     if (back && bitmap) {
-      HGDIOBJ old = SelectObject(back, bitmap);
-      PaintRibbon(back, client);
-      BitBlt(dc, 0, 0, w, h, back, 0, 0, SRCCOPY);
-      SelectObject(back, old);
+      SelectedObject selected(back.Get(), bitmap.Get());
+      PaintRibbon(back.Get(), client);
+      BitBlt(dc, 0, 0, w, h, back.Get(), 0, 0, SRCCOPY);
     } else {
       PaintRibbon(dc, client);  // no memory for a back buffer: draw directly
     }
-    if (bitmap) DeleteObject(bitmap);
-    if (back) DeleteDC(back);
   }
   EndPaint(window, &ps);
 }
@@ -238,12 +235,13 @@ void LayOutRibbonWindow() {
   if (!window) return;
   RECT client = {};
   GetClientRect(window, &client);
-  HDC dc = GetDC(window);
-  HGDIOBJ oldFont = dc && g_ui.fontNormal ? SelectObject(dc, g_ui.fontNormal) : nullptr;
-  g_ribbon.layout = LayOutRibbon(g_ribbon.currentTab, client.right, g_ui.dpi,
-                                 [dc](std::wstring_view text) { return dc ? MeasureText(dc, text) : 0; });
-  if (oldFont) SelectObject(dc, oldFont);
-  if (dc) ReleaseDC(window, dc);
+  {
+    WindowDc windowDc(window);
+    HDC dc = windowDc.Get();
+    SelectedObject font(dc, g_ui.fontNormal);
+    g_ribbon.layout = LayOutRibbon(g_ribbon.currentTab, client.right, g_ui.dpi,
+                                   [dc](std::wstring_view text) { return dc ? MeasureText(dc, text) : 0; });
+  }
   PlaceSettingsControls();
   RebuildTooltips();
   Repaint();

@@ -74,30 +74,25 @@ bool LoadRibbonIconSet(RibbonIconSet& set, int size) {
   if (!bytes || !DecodeIconStrip(bytes, length, size, pixels, count)) return false;
 
   void* bits = nullptr;
-  HBITMAP bitmap = CreateTopDownDib(count * size, size, &bits);
+  Gdi<HBITMAP> bitmap(CreateTopDownDib(count * size, size, &bits));
   if (!bitmap) return false;
   std::memcpy(bits, pixels.data(), pixels.size());
   GdiFlush();
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (!dc) {
-    DeleteObject(bitmap);
-    return false;
-  }
-  set.dc = dc;
-  set.bitmap = bitmap;
-  set.oldBitmap = SelectObject(dc, bitmap);
+  UniqueDc dc(CreateCompatibleDC(nullptr));
+  if (!dc) return false;
+  set.bitmap = std::move(bitmap);
+  set.memoryDc = std::move(dc);
+  set.selection.emplace(set.memoryDc.Get(), set.bitmap.Get());
   set.size = size;
   set.count = count;
   return true;
 }
 
 void FreeRibbonIconSet(RibbonIconSet& set) {
-  if (set.dc) {
-    SelectObject(set.dc, set.oldBitmap);
-    DeleteDC(set.dc);
-  }
-  if (set.bitmap) DeleteObject(set.bitmap);
-  set = RibbonIconSet{};
+  set.selection.reset();
+  set.memoryDc.Reset();
+  set.bitmap.Reset();
+  set.size = set.count = 0;
 }
 
 void LoadRibbonIcons() {
@@ -111,5 +106,5 @@ const RibbonIconSet& RibbonSmallIcons() { return g_small; }
 void DrawRibbonIcon(HDC target, const RibbonIconSet& set, int index, int x, int y, BYTE alpha) {
   if (set.Empty() || index < 0 || index >= set.count) return;
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-  AlphaBlend(target, x, y, set.size, set.size, set.dc, index * set.size, 0, set.size, set.size, blend);
+  AlphaBlend(target, x, y, set.size, set.size, set.dc(), index * set.size, 0, set.size, set.size, blend);
 }

@@ -5,17 +5,22 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "base/handles.h"
 
 inline constexpr int kRibbonSpriteResource = 102;
 
 struct RibbonIconSet {
-  HDC dc = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ oldBitmap = nullptr;
+  // Declared so that the bitmap is taken out of the DC before either goes.
+  Gdi<HBITMAP> bitmap;
+  UniqueDc memoryDc;
+  std::optional<SelectedObject> selection;
   int size = 0;   // pixels per icon side
   int count = 0;  // icons in the strip
-  bool Empty() const { return dc == nullptr; }
+  HDC dc() const { return memoryDc.Get(); }
+  bool Empty() const { return !memoryDc; }
 };
 
 // Decodes a PNG strip of square icons and brings it to `size` pixels per

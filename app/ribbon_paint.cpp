@@ -1,5 +1,6 @@
 // Drawing the ribbon into its back buffer.
 #include "app/app_state.h"
+#include "base/handles.h"
 #include "app/ribbon_icons.h"
 #include "app/ribbon_internal.h"
 
@@ -30,21 +31,18 @@ void HLine(HDC dc, int x0, int x1, int y, COLORREF colour) { Fill(dc, {x0, y, x1
 void VLine(HDC dc, int x, int y0, int y1, COLORREF colour) { Fill(dc, {x, y0, x + 1, y1}, colour); }
 
 void Rounded(HDC dc, const RECT& r, COLORREF fill, COLORREF border) {
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  SelectedObject pen(dc, GetStockObject(DC_PEN));
+  SelectedObject brush(dc, GetStockObject(DC_BRUSH));
   SetDCPenColor(dc, border);
   SetDCBrushColor(dc, fill);
   int corner = Scaled(6);
   RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
 }
 
 void Text(HDC dc, const wchar_t* text, RECT r, COLORREF colour, HFONT font, UINT format) {
-  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  SelectedObject selected(dc, font);
   SetTextColor(dc, colour);
   DrawTextW(dc, text, -1, &r, format | DT_NOPREFIX);
-  if (old) SelectObject(dc, old);
 }
 
 void PaintTabs(HDC dc) {

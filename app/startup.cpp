@@ -13,6 +13,8 @@
 #include "app/status_bar.h"
 #include "app/window_geometry.h"
 #include "base/event_log.h"
+#include "base/handles.h"
+#include "base/win_util.h"
 #include "doc/document_open.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
@@ -20,6 +22,11 @@
 
 AppState g_app;
 
+std::wstring StartupFailureText(const wchar_t* what, unsigned long error) {
+  std::wstring text = std::wstring(L"Folivex couldn't start: ") + what + L".";
+  if (error != 0) text += L"\n\n" + SystemErrorText(error);
+  return text;
+}
 
 namespace {
 
@@ -51,6 +58,15 @@ bool RegisterWindowClasses() {
     if (!RegisterClassExW(&wc)) return false;
   }
   return true;
+}
+
+// A start-up step failed: the reason goes to the log and to the user, who
+// would otherwise see nothing at all.
+int FailStart(const wchar_t* what, DWORD error) {
+  std::wstring text = StartupFailureText(what, error);
+  LogEvent(L"Start-up failed: %ls", text.c_str());
+  MessageBoxW(nullptr, text.c_str(), L"Folivex", MB_OK | MB_ICONERROR);
+  return 1;
 }
 
 bool IsKeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
@@ -103,10 +119,10 @@ bool RegisterFolivexClasses() { return RegisterWindowClasses(); }
 
 void PlaceWindowByFrame(HWND window, int x, int y, int width, int height) {
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
-  HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  UniqueModule dwm(LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!dwm) return;
   using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-  auto getAttribute = reinterpret_cast<GetAttributeFn>(GetProcAddress(dwm, "DwmGetWindowAttribute"));
+  auto getAttribute = reinterpret_cast<GetAttributeFn>(GetProcAddress(dwm.Get(), "DwmGetWindowAttribute"));
   RECT win = {}, frame = {};
   const DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
   if (getAttribute && GetWindowRect(window, &win) &&
@@ -116,7 +132,6 @@ void PlaceWindowByFrame(HWND window, int x, int y, int width, int height) {
                            frame.right, frame.bottom, fixed))
       SetWindowPos(window, nullptr, fixed.x, fixed.y, fixed.w, fixed.h, SWP_NOACTIVATE | SWP_NOZORDER);
   }
-  FreeLibrary(dwm);
 }
 
 int RunFolivex(HINSTANCE instance, int showCommand) {
@@ -130,7 +145,7 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES |
                                                ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
                                                ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS | ICC_ANIMATE_CLASS};
-  InitCommonControlsEx(&icc);
+  if (!InitCommonControlsEx(&icc)) return FailStart(L"Windows refused its common controls", GetLastError());
 
   // 4. Screen DPI, read once, and the three fonts.
   ReadDpiAndMakeFonts();
@@ -158,12 +173,13 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // 14-16. Program icon, window classes, accelerators.
   g_ui.programIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
   if (!RegisterWindowClasses()) {
-    LogEvent(L"RegisterClassExW failed: %lu", GetLastError());
+    const DWORD error = GetLastError();
     StopRenderWorker();
-    return 1;
+    return FailStart(L"its window classes couldn't be registered", error);
   }
   std::vector<ACCEL> accels = AcceleratorEntries();
-  g_app.accelerators = CreateAcceleratorTableW(accels.data(), int(accels.size()));
+  UniqueAccel accelerators(CreateAcceleratorTableW(accels.data(), int(accels.size())));
+  g_app.accelerators = accelerators.Get();
 
   // 17. Default rectangle from the primary monitor's work area.
   RECT work = {0, 0, 1280, 1024};
@@ -174,9 +190,9 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", WS_OVERLAPPEDWINDOW, r.x, r.y, r.w, r.h, nullptr,
                               nullptr, instance, nullptr);
   if (!main) {
-    LogEvent(L"CreateWindowExW failed: %lu", GetLastError());
+    const DWORD error = GetLastError();
     StopRenderWorker();
-    return 1;
+    return FailStart(L"its main window couldn't be created", error);
   }
   SetRenderTarget(main);
 
@@ -213,7 +229,8 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // then what it shared with us.
   StopRenderWorker();
   ReleaseDocumentAtExit();
-  if (g_app.accelerators) DestroyAcceleratorTable(g_app.accelerators);
+  g_app.accelerators = nullptr;
+  accelerators.Reset();
   CoUninitialize();
   return 0;
 }

@@ -1,6 +1,9 @@
 #include "base/dib.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "base/handles.h"
 
 HBITMAP CreateTopDownDib(int width, int height, void** bits) {
   *bits = nullptr;
@@ -12,22 +15,21 @@ HBITMAP CreateTopDownDib(int width, int height, void** bits) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-  if (dib && !*bits) {
-    DeleteObject(dib);
-    dib = nullptr;
+  Gdi<HBITMAP> dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+  if (!dib || !*bits) {
+    *bits = nullptr;
+    return nullptr;
   }
-  if (!dib) *bits = nullptr;
-  return dib;
+  return dib.Release();
 }
 
 namespace {
 
 struct Spare {
-  HBITMAP bitmap;
-  void* bits;
-  int width;
-  int height;
+  Gdi<HBITMAP> bitmap;
+  void* bits = nullptr;
+  int width = 0;
+  int height = 0;
 };
 
 SRWLOCK g_spareLock = SRWLOCK_INIT;
@@ -38,8 +40,8 @@ long long PixelsOf(const Spare& s) { return static_cast<long long>(s.width) * s.
 
 // Takes spare i out of the list (lock held).
 Spare RemoveSpare(size_t i) {
-  Spare s = g_spares[i];
-  std::copy(g_spares + i + 1, g_spares + g_spareCount, g_spares + i);
+  Spare s = std::move(g_spares[i]);
+  std::move(g_spares + i + 1, g_spares + g_spareCount, g_spares + i);
   --g_spareCount;
   return s;
 }
@@ -53,7 +55,7 @@ HBITMAP TakePictureDib(int width, int height, void** bits) {
       Spare s = RemoveSpare(i);
       ReleaseSRWLockExclusive(&g_spareLock);
       *bits = s.bits;
-      return s.bitmap;
+      return s.bitmap.Release();
     }
   }
   ReleaseSRWLockExclusive(&g_spareLock);
@@ -62,16 +64,17 @@ HBITMAP TakePictureDib(int width, int height, void** bits) {
 
 void RetirePictureDib(HBITMAP bitmap) {
   if (!bitmap) return;
+  Spare spare;
+  spare.bitmap.Reset(bitmap);
   DIBSECTION section = {};
   const bool dib = GetObjectW(bitmap, sizeof(section), &section) == sizeof(section) && section.dsBm.bmBits &&
                    section.dsBmih.biBitCount == 32;
-  Spare spare = {bitmap, dib ? section.dsBm.bmBits : nullptr, int(section.dsBm.bmWidth),
-                 int(section.dsBm.bmHeight)};
-  if (!dib || PixelsOf(spare) > kSparePixels) {
-    DeleteObject(bitmap);
-    return;
-  }
-  HBITMAP putOut[kSpareDibs] = {};
+  spare.bits = dib ? section.dsBm.bmBits : nullptr;
+  spare.width = int(section.dsBm.bmWidth);
+  spare.height = int(section.dsBm.bmHeight);
+  if (!dib || PixelsOf(spare) > kSparePixels) return;  // deleted on the way out
+  // Spares put out are deleted after the lock is let go.
+  Spare putOut[kSpareDibs];
   size_t outCount = 0;
   AcquireSRWLockExclusive(&g_spareLock);
   long long pixels = PixelsOf(spare);
@@ -79,21 +82,18 @@ void RetirePictureDib(HBITMAP bitmap) {
   while (g_spareCount > 0 && (g_spareCount == kSpareDibs || pixels > kSparePixels)) {
     Spare oldest = RemoveSpare(0);
     pixels -= PixelsOf(oldest);
-    putOut[outCount++] = oldest.bitmap;
+    putOut[outCount++] = std::move(oldest);
   }
-  g_spares[g_spareCount++] = spare;
+  g_spares[g_spareCount++] = std::move(spare);
   ReleaseSRWLockExclusive(&g_spareLock);
-  for (size_t i = 0; i < outCount; ++i) DeleteObject(putOut[i]);
 }
 
 void ReleaseSpareDibs() {
-  HBITMAP putOut[kSpareDibs] = {};
+  Spare putOut[kSpareDibs];
   AcquireSRWLockExclusive(&g_spareLock);
-  const size_t count = g_spareCount;
-  for (size_t i = 0; i < count; ++i) putOut[i] = g_spares[i].bitmap;
+  for (size_t i = 0; i < g_spareCount; ++i) putOut[i] = std::move(g_spares[i]);
   g_spareCount = 0;
   ReleaseSRWLockExclusive(&g_spareLock);
-  for (size_t i = 0; i < count; ++i) DeleteObject(putOut[i]);
 }
 
 size_t SpareDibCount() {

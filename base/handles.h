@@ -40,11 +40,6 @@ class Owned {
     Free();
     value_ = value;
   }
-  // For functions that hand back a new handle through a pointer.
-  Type* Receive() {
-    Reset();
-    return &value_;
-  }
 
  private:
   void Free() {
@@ -145,6 +140,8 @@ class SelectedObject {
   ~SelectedObject() { Restore(); }
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
+  // False when the object could not be selected.
+  explicit operator bool() const { return old_ && old_ != HGDI_ERROR; }
   void Restore() {
     if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
     old_ = nullptr;

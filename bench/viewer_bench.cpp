@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "base/handles.h"
 #include "app/startup.h"
 #include "app/status_bar.h"
 #include "base/event_log.h"
@@ -138,31 +139,31 @@ struct SavedValue {
 
 std::vector<SavedValue> SaveSettingValues() {
   std::vector<SavedValue> values = {{L"LastFile"}, {L"LastPage"}, {L"WindowPlacement"}};
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &raw) != ERROR_SUCCESS) return values;
+  UniqueRegKey key(raw);
   for (SavedValue& v : values) {
     DWORD size = 0;
-    if (RegQueryValueExW(key, v.name, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) continue;
+    if (RegQueryValueExW(key.Get(), v.name, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) continue;
     v.data.resize(size);
-    if (RegQueryValueExW(key, v.name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExW(key.Get(), v.name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS) {
       v.data.resize(size);
       v.present = true;
     }
   }
-  RegCloseKey(key);
   return values;
 }
 
 void RestoreSettingValues(const std::vector<SavedValue>& values) {
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS) return;
+  UniqueRegKey key(raw);
   for (const SavedValue& v : values) {
     if (v.present)
-      RegSetValueExW(key, v.name, 0, v.type, v.data.data(), DWORD(v.data.size()));
+      RegSetValueExW(key.Get(), v.name, 0, v.type, v.data.data(), DWORD(v.data.size()));
     else
-      RegDeleteValueW(key, v.name);
+      RegDeleteValueW(key.Get(), v.name);
   }
-  RegCloseKey(key);
 }
 
 // --- The program, set up as its entry does -----------------------------------
@@ -219,7 +220,7 @@ std::string Narrow(const std::wstring& text) {
 // --- PDFium alone --------------------------------------------------------------
 
 struct BarePdfium {
-  HMODULE module = nullptr;
+  UniqueModule module;
   void(__cdecl* InitLibrary)() = nullptr;
   void*(__cdecl* LoadDocument)(const char*, const char*) = nullptr;
   void(__cdecl* CloseDocument)(void*) = nullptr;
@@ -232,11 +233,11 @@ struct BarePdfium {
 
   template <typename F>
   bool Bind(F& f, const char* name) {
-    f = reinterpret_cast<F>(GetProcAddress(module, name));
+    f = reinterpret_cast<F>(GetProcAddress(module.Get(), name));
     return f != nullptr;
   }
   bool Load(const std::wstring& dll) {
-    module = LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    module.Reset(LoadLibraryExW(dll.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!module) return false;
     bool ok = Bind(InitLibrary, "FPDF_InitLibrary") && Bind(LoadDocument, "FPDF_LoadDocument") &&
               Bind(CloseDocument, "FPDF_CloseDocument") && Bind(LoadPage, "FPDF_LoadPage") &&
@@ -380,7 +381,7 @@ int RunOpenBench(const std::wstring& path, int rounds) {
   std::printf("  overhead: median %+.2f ms = %+.1f %%, min %+.2f ms = %+.1f %% (bound: at most +15 %%)\n",
               medOurs - medAlone, (medOurs / medAlone - 1) * 100, minOurs - minAlone, (minOurs / minAlone - 1) * 100);
   std::fflush(stdout);
-  FreeLibrary(bare.module);
+  bare.module.Reset();
   DeleteFileW(copy.c_str());
   return 0;
 }

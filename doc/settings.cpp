@@ -1,5 +1,7 @@
 #include "doc/settings.h"
 
+#include "base/handles.h"
+
 Settings g_settings;
 
 namespace {
@@ -7,32 +9,30 @@ namespace {
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored placement record is 44 bytes");
 
 // The program key opened for reading, or null when it can't be opened.
-HKEY OpenForReading() {
+UniqueRegKey OpenForReading() {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return nullptr;
-  return key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return UniqueRegKey();
+  return UniqueRegKey(key);
 }
 
 void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
+  HKEY raw = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &raw, nullptr) !=
+      ERROR_SUCCESS)
     return;
-  RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(key);
+  UniqueRegKey key(raw);
+  RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
 }  // namespace
 
 uint32_t ReadSettingNumber(const wchar_t* name, uint32_t defaultValue) {
-  HKEY key = OpenForReading();
+  UniqueRegKey key = OpenForReading();
   if (!key) return defaultValue;
   DWORD type = 0;
   DWORD value = 0;
   DWORD size = sizeof value;
-  LSTATUS rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
+  LSTATUS rc = RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
   // A REG_DWORD written with fewer than 4 bytes would leave part of `value`
   // unfilled, so only a full one counts.
   if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return defaultValue;
@@ -45,13 +45,12 @@ void WriteSettingNumber(const wchar_t* name, uint32_t value) {
 }
 
 std::wstring ReadSettingText(const wchar_t* name, const std::wstring& defaultValue) {
-  HKEY key = OpenForReading();
+  UniqueRegKey key = OpenForReading();
   if (!key) return defaultValue;
   wchar_t buffer[kMaxSettingTextBytes / sizeof(wchar_t)];
   DWORD type = 0;
   DWORD size = kMaxSettingTextBytes;
-  LSTATUS rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
+  LSTATUS rc = RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
   if (rc != ERROR_SUCCESS || type != REG_SZ || size > kMaxSettingTextBytes) return defaultValue;
   size_t count = size / sizeof(wchar_t);
   size_t length = 0;
@@ -101,14 +100,13 @@ void WriteSeenVersion(const std::wstring& version) {
 }
 
 bool ReadWindowPlacement(WINDOWPLACEMENT& placement) {
-  HKEY key = OpenForReading();
+  UniqueRegKey key = OpenForReading();
   if (!key) return false;
   WINDOWPLACEMENT read{};
   DWORD type = 0;
   DWORD size = sizeof read;
-  LSTATUS rc = RegQueryValueExW(key, SettingName::WindowPlacement, nullptr, &type,
+  LSTATUS rc = RegQueryValueExW(key.Get(), SettingName::WindowPlacement, nullptr, &type,
                                 reinterpret_cast<BYTE*>(&read), &size);
-  RegCloseKey(key);
   if (rc != ERROR_SUCCESS || type != REG_BINARY || size != sizeof read) return false;
   placement = read;
   return true;
@@ -120,7 +118,7 @@ void WriteWindowPlacement(const WINDOWPLACEMENT& placement) {
 
 bool ReadSettingBinary(const wchar_t* name, std::vector<uint8_t>& data) {
   data.clear();
-  HKEY key = OpenForReading();
+  UniqueRegKey key = OpenForReading();
   if (!key) return false;
   bool ok = false;
   // The value may change between asking its size and reading it; try again
@@ -128,11 +126,11 @@ bool ReadSettingBinary(const wchar_t* name, std::vector<uint8_t>& data) {
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_BINARY)
       break;
     data.resize(size);
-    LSTATUS rc = RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+    LSTATUS rc = RegQueryValueExW(key.Get(), name, nullptr, &type, data.data(), &size);
     if (rc == ERROR_MORE_DATA) continue;
     if (rc == ERROR_SUCCESS && type == REG_BINARY && size <= data.size()) {
       data.resize(size);
@@ -140,7 +138,6 @@ bool ReadSettingBinary(const wchar_t* name, std::vector<uint8_t>& data) {
     }
     break;
   }
-  RegCloseKey(key);
   if (!ok) data.clear();
   return ok;
 }
@@ -150,9 +147,8 @@ void WriteSettingBinary(const wchar_t* name, const void* data, uint32_t size) {
 }
 
 void DeleteSettingValue(const wchar_t* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-    return;
-  RegDeleteValueW(key, name);
-  RegCloseKey(key);
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS) return;
+  UniqueRegKey key(raw);
+  RegDeleteValueW(key.Get(), name);
 }

@@ -27,8 +27,8 @@ std::wstring WriteError(const std::wstring& folder) { return L"couldn't write th
 // Files in use stay.
 void CleanEngineFolder(const std::wstring& folder, const std::wstring& target) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\pdfium-*.*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  UniqueFind search(FindFirstFileW((folder + L"\\pdfium-*.*").c_str(), &found));
+  if (!search) return;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     std::wstring path = folder + L"\\" + found.cFileName;
@@ -36,8 +36,7 @@ void CleanEngineFolder(const std::wstring& folder, const std::wstring& target) {
         CSTR_EQUAL)
       continue;
     DeleteFileW(path.c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
 }
 
 std::wstring WithoutTrailingBackslashes(std::wstring path) {
@@ -46,20 +45,6 @@ std::wstring WithoutTrailingBackslashes(std::wstring path) {
 }
 
 }  // namespace
-
-EngineFileHold& EngineFileHold::operator=(EngineFileHold&& other) noexcept {
-  if (this != &other) {
-    Release();
-    file_ = other.file_;
-    other.file_ = INVALID_HANDLE_VALUE;
-  }
-  return *this;
-}
-
-void EngineFileHold::Release() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  file_ = INVALID_HANDLE_VALUE;
-}
 
 std::wstring EngineFileName() { return L"pdfium-" FV_ENGINE_BUILD_TEXT L"-" FV_ENGINE_CRC32_TEXT L".dll"; }
 
@@ -89,27 +74,23 @@ bool VerifyEngineFile(const std::wstring& path, EngineFileHold* hold) {
   if (hold) hold->Release();
   // Others may read the file while we hold it, but not change, rename or
   // delete it: what was checked is what gets loaded.
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   bool ok = false;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < kMaxEngineFileSize &&
+  if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < kMaxEngineFileSize &&
       size.QuadPart == LONGLONG(FV_ENGINE_SIZE)) {
     try {
       std::vector<uint8_t> bytes(size_t(size.QuadPart));
       DWORD read = 0;
-      ok = ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size() &&
+      ok = ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) && read == bytes.size() &&
            IsExpectedEngine(bytes.data(), bytes.size());
     } catch (const std::bad_alloc&) {
       ok = false;
     }
   }
-  if (ok && hold) {
-    *hold = EngineFileHold(file);
-  } else {
-    CloseHandle(file);
-  }
+  if (ok && hold) *hold = EngineFileHold(std::move(file));
   return ok;
 }
 
@@ -155,11 +136,13 @@ EngineLocation ExtractEngine(const std::wstring& folder, const EnginePackage& pa
   name[79] = 0;
   const std::wstring temporary = folder + name;
   bool written = false;
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
+  UniqueFile file(
+      CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) {
     DWORD done = 0;
-    written = WriteFile(file, dll.data(), DWORD(dll.size()), &done, nullptr) && done == dll.size();
-    if (!CloseHandle(file)) written = false;
+    written = WriteFile(file.Get(), dll.data(), DWORD(dll.size()), &done, nullptr) && done == dll.size();
+    // Closing can report a write that failed late; it counts.
+    if (!CloseHandle(file.Release())) written = false;
   }
   if (!written) {
     DeleteFileW(temporary.c_str());

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+
+#include "base/handles.h"
 
 class PdfiumEngine;
 
@@ -14,18 +17,13 @@ class PdfiumEngine;
 class EngineFileHold {
  public:
   EngineFileHold() = default;
-  explicit EngineFileHold(HANDLE file) : file_(file) {}
-  EngineFileHold(EngineFileHold&& other) noexcept : file_(other.file_) { other.file_ = INVALID_HANDLE_VALUE; }
-  EngineFileHold& operator=(EngineFileHold&& other) noexcept;
-  EngineFileHold(const EngineFileHold&) = delete;
-  EngineFileHold& operator=(const EngineFileHold&) = delete;
-  ~EngineFileHold() { Release(); }
+  explicit EngineFileHold(UniqueFile file) : file_(std::move(file)) {}
 
-  bool Holds() const { return file_ != INVALID_HANDLE_VALUE; }
-  void Release();
+  bool Holds() const { return bool(file_); }
+  void Release() { file_.Reset(); }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  UniqueFile file_;
 };
 
 // The engine file name of this build: "pdfium-<build>-<crc32 hex>.dll".

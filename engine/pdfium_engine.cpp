@@ -97,8 +97,8 @@ bool PdfiumEngine::Load(const std::wstring& dllPath, std::wstring& status) {
     status = dllPath;
     return true;
   }
-  HMODULE module = LoadLibraryExW(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!module) {
+  UniqueModule library(LoadLibraryExW(dllPath.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+  if (!library) {
     DWORD error = GetLastError();
     wchar_t text[200];
     _snwprintf(text, 199, L"Windows couldn't load the engine (error %lu); it needs 64-bit Windows 10 or later",
@@ -108,14 +108,14 @@ bool PdfiumEngine::Load(const std::wstring& dllPath, std::wstring& status) {
     return false;
   }
   std::string missing;
+  HMODULE module = library.Get();
   bool bound = BindPdfiumApi(
       [module](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module, name)); }, api_, missing);
   if (!bound) {
-    FreeLibrary(module);
     status = L"the engine is missing a function (" + std::wstring(missing.begin(), missing.end()) + L")";
     return false;
   }
-  module_ = module;
+  module_ = library.Release();
   api_.FPDF_InitLibrary();
   loaded_ = true;
   status = dllPath;
@@ -126,19 +126,16 @@ HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& 
                                   std::unique_ptr<OpenPdf>& out) {
   out.reset();
   if (!loaded_) return kHrNoEngine;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+  if (!file) return HRESULT_FROM_WIN32(GetLastError());
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart < 1 || size.QuadPart > kMaxPdfFileSize) {
-    CloseHandle(file);
-    return E_FAIL;
-  }
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || size.QuadPart > kMaxPdfFileSize) return E_FAIL;
   auto pdf = std::make_unique<OpenPdf>();
-  pdf->file = file;
   pdf->access.m_FileLen = static_cast<unsigned long>(size.QuadPart);
   pdf->access.m_GetBlock = ReadBlock;
-  pdf->access.m_Param = file;
+  pdf->access.m_Param = file.Get();
+  pdf->file = std::move(file);
 
   std::string secret = PasswordUtf8(password);
   pdf->document = api_.FPDF_LoadCustomDocument(&pdf->access, secret.empty() ? nullptr : secret.c_str());
@@ -159,8 +156,7 @@ HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& 
 void PdfiumEngine::ClosePdf(std::unique_ptr<OpenPdf>& pdf) {
   if (!pdf) return;
   if (pdf->document) api_.FPDF_CloseDocument(pdf->document);
-  if (pdf->file != INVALID_HANDLE_VALUE) CloseHandle(pdf->file);
-  pdf.reset();
+  pdf.reset();  // and with it the file
 }
 
 void PdfiumEngine::PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height) {
@@ -246,7 +242,7 @@ HRESULT PdfiumEngine::Render(int index, int width, int height, int rotation, boo
   if (static_cast<long long>(bw) * bh * 4 > kMaxBitmapBytes) return E_OUTOFMEMORY;
 
   void* bits = nullptr;
-  HBITMAP dib = TakePictureDib(bw, bh, &bits);  // filled white below
+  Gdi<HBITMAP> dib(TakePictureDib(bw, bh, &bits));  // filled white below
   if (!dib) return E_OUTOFMEMORY;
   bool ok = false;
   if (FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber)) {
@@ -261,11 +257,10 @@ HRESULT PdfiumEngine::Render(int index, int width, int height, int rotation, boo
   }
   GdiFlush();
   if (!ok) {
-    DeleteObject(dib);
     LogEvent(L"render of page %d at %dx%d FAILED (PDFium)", index, bw, bh);
     return E_FAIL;
   }
-  out.bitmap = dib;
+  out.bitmap = dib.Release();
   out.bits = bits;
   out.page = index;
   out.width = bw;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "engine/pdf_engine.h"
 #include "engine/pdfium_api.h"
 
@@ -42,8 +43,8 @@ class PdfiumEngine final : public PdfEngine {
  private:
   // A PDF opened through the file-access callback, with the file it reads.
   struct OpenPdf {
-    FPDF_DOCUMENT document = nullptr;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    FPDF_DOCUMENT document = nullptr;  // closed before the file
+    UniqueFile file;
     FPDF_FILEACCESS access{};
   };
   struct SourceDocument {
@@ -65,7 +66,7 @@ class PdfiumEngine final : public PdfEngine {
   void ReadWebLinks(FPDF_TEXTPAGE text, FPDF_PAGE page, std::vector<PageLink>& links);
   void ReadLinkAnnotations(FPDF_DOCUMENT document, FPDF_PAGE page, std::vector<PageLink>& links);
 
-  HMODULE module_ = nullptr;
+  HMODULE module_ = nullptr;  // stays loaded for the life of the process
   bool loaded_ = false;
   PdfiumApi api_;
   std::unique_ptr<OpenPdf> main_;

@@ -73,7 +73,7 @@ void SetRebuildRunner(RebuildRunner runner) { g_rebuildRunner = runner; }
 
 void FreeRenderResult(RenderResult* result) {
   if (!result) return;
-  if (result->bitmap) DeleteObject(result->bitmap);
+  Gdi<HBITMAP> bitmap(result->bitmap);
   delete result;
 }
 
@@ -142,9 +142,11 @@ void RenderWorker::Post(UINT message, Record* record) {
 RenderWorker::~RenderWorker() {
   // A thread that is still running may touch all of this; leave it alone
   // (the process is ending in that case).
-  if (thread_ && !ended_) return;
-  if (thread_) CloseHandle(thread_);
-  if (wake_) CloseHandle(wake_);
+  if (thread_ && !ended_) {
+    thread_.Release();
+    wake_.Release();
+    return;
+  }
   if (lockMade_) DeleteCriticalSection(&lock_);
 }
 
@@ -154,7 +156,7 @@ bool RenderWorker::Start(std::unique_ptr<WorkerEngines> engines) {
     InitializeCriticalSection(&lock_);
     lockMade_ = true;
   }
-  if (!wake_) wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!wake_) wake_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   engines_ = std::move(engines);
   currentGeneration_ = 0;
   serving_ = nullptr;
@@ -162,8 +164,8 @@ bool RenderWorker::Start(std::unique_ptr<WorkerEngines> engines) {
   queue_ = JobQueue();
   ended_ = false;
   if (!wake_ || !engines_) return false;
-  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  return thread_ != nullptr;
+  thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+  return bool(thread_);
 }
 
 DWORD WINAPI RenderWorker::ThreadMain(void* self) {
@@ -189,7 +191,7 @@ void RenderWorker::Enqueue(RenderJob job, bool atFront) {
   EnterCriticalSection(&lock_);
   queue_.Push(std::move(job), atFront);
   LeaveCriticalSection(&lock_);
-  SetEvent(wake_);
+  SetEvent(wake_.Get());
 }
 
 void RenderWorker::Place(RenderJob job) {
@@ -201,7 +203,7 @@ void RenderWorker::Place(RenderJob job) {
   EnterCriticalSection(&lock_);
   queue_.Place(std::move(job));
   LeaveCriticalSection(&lock_);
-  SetEvent(wake_);
+  SetEvent(wake_.Get());
 }
 
 void RenderWorker::RequestPageRenders(std::vector<RenderJob> jobs) {
@@ -218,7 +220,7 @@ int RenderWorker::RequestPageText(std::set<int>& pending, int page, int generati
   EnterCriticalSection(&lock_);
   int queued = ::RequestPageText(queue_, pending, page, generation, needNow, entry);
   LeaveCriticalSection(&lock_);
-  SetEvent(wake_);
+  SetEvent(wake_.Get());
   return queued;
 }
 
@@ -229,7 +231,7 @@ void RenderWorker::FlushAndEnqueue(RenderJob job) {
     flushed = queue_.TakeAll();
     queue_.Push(std::move(job), false);
     LeaveCriticalSection(&lock_);
-    SetEvent(wake_);
+    SetEvent(wake_.Get());
   } else {
     CompleteUnrunJob(job);
   }
@@ -238,16 +240,15 @@ void RenderWorker::FlushAndEnqueue(RenderJob job) {
 }
 
 void RenderWorker::RunAndWait(RenderJob job) {
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!done) {
     job.doneEvent = nullptr;
     CompleteUnrunJob(job);
     return;
   }
-  job.doneEvent = done;
+  job.doneEvent = done.Get();
   Place(std::move(job));
-  WaitDispatchingMessages(done);
-  CloseHandle(done);
+  WaitDispatchingMessages(done.Get());
 }
 
 bool RenderWorker::Shutdown(DWORD timeoutMs) {
@@ -259,15 +260,14 @@ bool RenderWorker::Shutdown(DWORD timeoutMs) {
   quit.kind = kJobQuit;
   queue_.Push(std::move(quit), true);
   LeaveCriticalSection(&lock_);
-  SetEvent(wake_);
+  SetEvent(wake_.Get());
   for (RenderJob& old : flushed) CompleteUnrunJob(old);
 
-  if (WaitForSingleObject(thread_, timeoutMs) != WAIT_OBJECT_0) {
+  if (WaitForSingleObject(thread_.Get(), timeoutMs) != WAIT_OBJECT_0) {
     LogEvent(L"The render worker did not end within %lu ms", timeoutMs);
     return false;
   }
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  thread_.Reset();
   ended_ = true;
   engines_.reset();
   return true;
@@ -288,7 +288,7 @@ void RenderWorker::Loop() {
   engines_->Start();
   for (;;) {
     // Spare pictures are let go once the worker has been idle a while.
-    if (WaitForSingleObject(wake_, kSpareKeepMs) == WAIT_TIMEOUT) {
+    if (WaitForSingleObject(wake_.Get(), kSpareKeepMs) == WAIT_TIMEOUT) {
       if (SpareDibCount()) ReleaseSpareDibs();
       continue;
     }
@@ -408,8 +408,8 @@ void RenderWorker::RenderInto(const RenderJob& job, bool lcdText, RenderResult& 
       result.bits = page.bits;
       result.gotWidth = page.width;
       result.gotHeight = page.height;
-    } else if (page.bitmap) {
-      DeleteObject(page.bitmap);
+    } else {
+      Gdi<HBITMAP> failed(page.bitmap);  // an engine may leave one behind
     }
   }
 }

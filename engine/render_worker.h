@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "engine/engine_types.h"
 #include "engine/job_queue.h"
 #include "engine/pdf_engine.h"
@@ -106,7 +107,7 @@ class RenderWorker {
   // when the thread could not be made: jobs are then completed as failed at
   // once (an open is answered with the no-engine status).
   bool Start(std::unique_ptr<WorkerEngines> engines);
-  bool Running() const { return thread_ != nullptr && !ended_; }
+  bool Running() const { return thread_ && !ended_; }
   // Where results are posted (the main window); may be set after Start.
   void SetTarget(HWND window) { target_.store(window); }
 
@@ -163,13 +164,13 @@ class RenderWorker {
     EnterCriticalSection(&lock_);
     change(queue_);
     LeaveCriticalSection(&lock_);
-    SetEvent(wake_);
+    SetEvent(wake_.Get());
   }
 
   CRITICAL_SECTION lock_{};
   bool lockMade_ = false;
-  HANDLE wake_ = nullptr;
-  HANDLE thread_ = nullptr;
+  UniqueHandle wake_;
+  UniqueHandle thread_;
   std::atomic<bool> ended_{false};
   std::atomic<HWND> target_{nullptr};
   JobQueue queue_;  // under lock_

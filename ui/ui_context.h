@@ -1,6 +1,7 @@
 // What every window of the program shares: the module instance, the screen
 // DPI (read once at start: the process is system-DPI-aware), the three UI
-// fonts and the program icon. Set by the start-up, read by every window.
+// fonts and the program icon. Set by the start-up, read by every window;
+// the fonts and the icon are kept for the life of the process.
 #pragma once
 #include <windows.h>
 

@@ -3,10 +3,12 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "doc/doc_hooks.h"
 #include "doc/document.h"
 #include "doc/settings.h"
@@ -39,9 +41,9 @@ struct ViewState {
   int pendingWidth = 0;
   int pendingHeight = 0;
   // The off-screen picture every paint draws into.
-  HDC backDc = nullptr;
-  HBITMAP backBitmap = nullptr;
-  HGDIOBJ backOld = nullptr;
+  UniqueDc backDc;
+  Gdi<HBITMAP> backBitmap;
+  std::optional<SelectedObject> backSelection;  // the bitmap in the DC
   int backWidth = 0;
   int backHeight = 0;
   // What each scroll bar was last given (SB_HORZ, SB_VERT); setting the
@@ -213,28 +215,21 @@ void FillBox(HDC dc, const PageBox& box, int width, int height, COLORREF colour)
 }
 
 void ReleaseBackBuffer() {
-  if (g_view.backDc) {
-    SelectObject(g_view.backDc, g_view.backOld);
-    DeleteDC(g_view.backDc);
-  }
-  if (g_view.backBitmap) DeleteObject(g_view.backBitmap);
-  g_view.backDc = nullptr;
-  g_view.backBitmap = nullptr;
+  g_view.backSelection.reset();
+  g_view.backDc.Reset();
+  g_view.backBitmap.Reset();
   g_view.backWidth = g_view.backHeight = 0;
 }
 
 bool EnsureBackBuffer(HDC windowDc, int width, int height) {
   if (g_view.backDc && g_view.backWidth == width && g_view.backHeight == height) return true;
   ReleaseBackBuffer();
-  HDC dc = CreateCompatibleDC(windowDc);
-  HBITMAP bitmap = dc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
-  if (!bitmap) {
-    if (dc) DeleteDC(dc);
-    return false;
-  }
-  g_view.backDc = dc;
-  g_view.backBitmap = bitmap;
-  g_view.backOld = SelectObject(dc, bitmap);
+  UniqueDc dc(CreateCompatibleDC(windowDc));
+  Gdi<HBITMAP> bitmap(dc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr);
+  if (!bitmap) return false;
+  g_view.backDc = std::move(dc);
+  g_view.backBitmap = std::move(bitmap);
+  g_view.backSelection.emplace(g_view.backDc.Get(), g_view.backBitmap.Get());
   g_view.backWidth = width;
   g_view.backHeight = height;
   return true;
@@ -243,7 +238,7 @@ bool EnsureBackBuffer(HDC windowDc, int width, int height) {
 void DrawEmptyState(HDC dc, int width, int height) {
   const wchar_t* text =
       g_doc.loading ? L"Loading..." : L"Open a PDF with Ctrl+O\nor drag and drop a PDF file here";
-  HGDIOBJ oldFont = SelectObject(dc, g_ui.fontLarge ? HGDIOBJ(g_ui.fontLarge) : GetStockObject(DEFAULT_GUI_FONT));
+  SelectedObject font(dc, g_ui.fontLarge ? HGDIOBJ(g_ui.fontLarge) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(EmptyStateTextColour(g_settings.Background)));
   RECT measured = {0, 0, width, 0};
@@ -251,7 +246,6 @@ void DrawEmptyState(HDC dc, int width, int height) {
   const int textHeight = measured.bottom - measured.top;
   RECT r = {0, (height - textHeight) / 2, width, (height - textHeight) / 2 + textHeight};
   DrawTextW(dc, text, -1, &r, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, oldFont);
 }
 
 // Copies a cached picture into the page box. False when it could not be
@@ -260,13 +254,12 @@ bool DrawPicture(HDC dc, HDC pictureDc, const CachedPicture& picture, const Page
   if (!picture.bitmap || picture.gotWidth <= 0 || picture.gotHeight <= 0) return false;
   PictureBlit blit;
   if (!PlanPictureBlit(box, picture.gotWidth, picture.gotHeight, width, height, blit)) return true;  // not in sight
-  HGDIOBJ old = SelectObject(pictureDc, static_cast<HBITMAP>(picture.bitmap));
-  if (!old) return false;
+  SelectedObject selected(pictureDc, static_cast<HBITMAP>(picture.bitmap));
+  if (!selected) return false;
   BOOL ok = blit.stretch ? StretchBlt(dc, blit.dstX, blit.dstY, blit.dstWidth, blit.dstHeight, pictureDc, blit.srcX,
                                       blit.srcY, blit.srcWidth, blit.srcHeight, SRCCOPY)
                          : BitBlt(dc, blit.dstX, blit.dstY, blit.dstWidth, blit.dstHeight, pictureDc, blit.srcX,
                                   blit.srcY, SRCCOPY);
-  SelectObject(pictureDc, old);
   return ok != FALSE;
 }
 
@@ -308,7 +301,8 @@ bool DrawPages(HDC window, HDC back, int width, int height) {
   const DWORD now = GetTickCount();
   PrepareForPictures(back);
   PrepareForPictures(window);
-  HDC pictureDc = CreateCompatibleDC(back);
+  UniqueDc pictures(CreateCompatibleDC(back));
+  HDC pictureDc = pictures.Get();
   const bool decorated = g_doc.pdfium && g_hooks.decoratePage;
 
   const PageRange visible = VisiblePages(v);
@@ -356,7 +350,6 @@ bool DrawPages(HDC window, HDC back, int width, int height) {
     if (!drawn) FillBox(window, d.box, width, height, ToColorRef(kPlaceholderColour));
     if (d.position == visible.first) firstShown = drawn;
   }
-  if (pictureDc) DeleteDC(pictureDc);
   return firstShown;
 }
 
@@ -401,7 +394,7 @@ void Paint(HWND window) {
   if (HoldPaint(width, height)) {
     g_view.paintHeld = true;
   } else if (dc && width > 0 && height > 0 && EnsureBackBuffer(dc, width, height)) {
-    HDC back = g_view.backDc;
+    HDC back = g_view.backDc.Get();
     SetBkColor(back, ToColorRef(BackgroundColour(g_settings.Background)));
     bool firstShown = false;
     if (g_doc.loaded) {

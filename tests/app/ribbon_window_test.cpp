@@ -362,7 +362,7 @@ TEST(RibbonIcons, TheSpriteDecodesAtBothSizes) {
     EXPECT_EQ(set.size, size);
     // Every icon has something opaque near its middle and a clear corner.
     BITMAP bm = {};
-    ASSERT_EQ(GetObjectW(set.bitmap, sizeof bm, &bm), int(sizeof bm));
+    ASSERT_EQ(GetObjectW(set.bitmap.Get(), sizeof bm, &bm), int(sizeof bm));
     EXPECT_EQ(bm.bmWidth, kRibbonIconCount * size);
     EXPECT_EQ(bm.bmHeight, size);
     const uint8_t* bits = static_cast<const uint8_t*>(bm.bmBits);

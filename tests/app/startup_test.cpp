@@ -1,4 +1,5 @@
 #include "app/command_dispatch.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -43,4 +44,12 @@ TEST(Startup, ProgramPathIsWhole) {
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES, true);
   EXPECT_NE(path.find(L"fv_win_tests"), std::wstring::npos);
+}
+
+TEST(Startup, AFailedStepIsExplainedWithTheSystemsReason) {
+  std::wstring text = StartupFailureText(L"its main window couldn't be created", ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(text.rfind(L"Folivex couldn't start: its main window couldn't be created.\n\n", 0), 0u);
+  EXPECT_EQ(text.substr(text.find(L"\n\n") + 2), SystemErrorText(ERROR_NOT_ENOUGH_MEMORY));
+  EXPECT_EQ(StartupFailureText(L"Windows refused its common controls", 0),
+            L"Folivex couldn't start: Windows refused its common controls.");
 }
