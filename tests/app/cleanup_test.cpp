@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/handles.h"
+
 namespace {
 
 std::wstring MakeFolder() {
@@ -15,15 +17,14 @@ std::wstring MakeFolder() {
 }
 
 void Touch(const std::wstring& path, double hoursOld) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE);
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   uint64_t t = (uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;
   t -= uint64_t(hoursOld * 36000000000.0);
   FILETIME when = {DWORD(t), DWORD(t >> 32)};
-  SetFileTime(h, nullptr, nullptr, &when);
-  CloseHandle(h);
+  SetFileTime(file.Get(), nullptr, nullptr, &when);
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

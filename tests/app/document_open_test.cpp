@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "base/dib.h"
 #include "base/event_log.h"
+#include "base/handles.h"
 #include "doc/document.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
@@ -40,10 +41,10 @@ std::wstring TempFile(const std::wstring& name, const char* content = "copy") {
   wchar_t folder[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, folder);
   std::wstring path = std::wstring(folder) + L"fv-open-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  WriteFile(file, content, DWORD(strlen(content)), &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.Get(), content, DWORD(strlen(content)), &written, nullptr);
   return path;
 }
 
@@ -382,9 +383,11 @@ TEST_F(DocumentOpenPdfium, TwoHundredOpensAndClosesLeakNothingAndReleaseTheFile)
   GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
   EXPECT_LE(handlesAfter, handles + 2) << "handles before " << handles;
 
-  HANDLE exclusive = CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(exclusive, INVALID_HANDLE_VALUE) << "the file is still open: " << GetLastError();
-  if (exclusive != INVALID_HANDLE_VALUE) CloseHandle(exclusive);
+  {
+    UniqueFile exclusive(
+        CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_NE(exclusive.Get(), INVALID_HANDLE_VALUE) << "the file is still open: " << GetLastError();
+  }  // closed before the file is deleted
   EXPECT_TRUE(DeleteFileW(copy.c_str()));
   EXPECT_FALSE(Exists(copy));
 }

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "base/handles.h"
 #include "doc/document.h"
 #include "doc/document_open.h"
 #include "doc/worker_messages.h"
@@ -67,10 +68,8 @@ class PageViewLoad : public ::testing::Test {
   // The colour the window shows in the middle of page position p.
   COLORREF PageMiddle(int p) {
     const PageBox box = PageBoxInWindow(g_doc.view, p);
-    HDC dc = GetDC(view);
-    COLORREF colour = GetPixel(dc, int(box.left + box.width / 2), int(box.top + box.height / 2));
-    ReleaseDC(view, dc);
-    return colour;
+    WindowDc dc(view);
+    return GetPixel(dc.Get(), int(box.left + box.width / 2), int(box.top + box.height / 2));
   }
 
   // The vertical bar shows the page column (20 pages, taller than the view).
@@ -140,10 +139,8 @@ TEST_F(PageViewLoad, ASlowOpeningShowsTheEmptyWindowMeanwhile) {
   ASSERT_TRUE(pdfium.WaitEntered());
   ASSERT_TRUE(PumpUntil([&] { return Title() == L"Folivex"; }, 3000));
   UpdateWindow(view);
-  HDC dc = GetDC(view);
-  const COLORREF shown =
-      GetPixel(dc, int(firstPage.left + firstPage.width / 2), int(firstPage.top + firstPage.height / 2));
-  ReleaseDC(view, dc);
+  const COLORREF shown = GetPixel(WindowDc(view).Get(), int(firstPage.left + firstPage.width / 2),
+                                  int(firstPage.top + firstPage.height / 2));
   const BackgroundRgb empty = BackgroundColour(g_settings.Background);
   EXPECT_EQ(shown, RGB(empty.r, empty.g, empty.b)) << "the first document's page is still shown";
   SCROLLINFO bar = {sizeof(bar), SIF_ALL};
@@ -167,9 +164,7 @@ TEST_F(PageViewLoad, AWindowThatGrowsWhileAnOpeningIsHeldPaintsAtOnce) {
   MoveWindow(view, 0, 0, 480, 360, TRUE);
   // Painted now, not by the catch-up 100 ms later.
   UpdateWindow(view);
-  HDC dc = GetDC(view);
-  const COLORREF grown = GetPixel(dc, 450, 330);
-  ReleaseDC(view, dc);
+  const COLORREF grown = GetPixel(WindowDc(view).Get(), 450, 330);
   const BackgroundRgb empty = BackgroundColour(g_settings.Background);
   EXPECT_EQ(grown, RGB(empty.r, empty.g, empty.b));
 

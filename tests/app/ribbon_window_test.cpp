@@ -16,6 +16,7 @@
 #include "app/ribbon.h"
 #include "app/ribbon_icons.h"
 #include "app/settings_tab.h"
+#include "base/handles.h"
 #include "doc/settings.h"
 
 namespace {
@@ -66,10 +67,12 @@ class RibbonWindow : public ::testing::Test {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     root_ = L"Software\\FolivexTests\\Ribbon-" + std::to_wstring(GetCurrentProcessId());
     RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, root_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &rootKey_,
+    HKEY root = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, root_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root,
                               nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, rootKey_), ERROR_SUCCESS);
+    rootKey_.Reset(root);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, rootKey_.Get()), ERROR_SUCCESS);
     g_settings = Settings{};
     g_app.printing = g_app.saving = false;
     g_facts = RibbonFacts{};
@@ -96,7 +99,7 @@ class RibbonWindow : public ::testing::Test {
     g_app.pageView = nullptr;
     g_updatesOffByInstaller = false;
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (rootKey_) RegCloseKey(rootKey_);
+    rootKey_.Reset();  // closed before its tree is deleted
     RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\FolivexTests");
     g_settings = Settings{};
@@ -139,12 +142,12 @@ class RibbonWindow : public ::testing::Test {
 
   DWORD Stored(const wchar_t* name) {
     DWORD value = 0xDEADBEEF, size = sizeof value;
-    RegGetValueW(rootKey_, kSettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    RegGetValueW(rootKey_.Get(), kSettingsKeyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
     return value;
   }
 
   std::wstring root_;
-  HKEY rootKey_ = nullptr;
+  UniqueRegKey rootKey_;
   HWND host_ = nullptr;
   HWND tip_ = nullptr;
   HWND ribbon_ = nullptr;

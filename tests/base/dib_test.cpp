@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "base/handles.h"
+
 namespace {
 
 bool Alive(HBITMAP bitmap) { return GetObjectType(bitmap) == OBJ_BITMAP; }
@@ -30,18 +32,16 @@ TEST_F(SpareDibs, ASpareIsHandedOutOnlyAtItsOwnSize) {
   EXPECT_EQ(SpareDibCount(), 1u);
 
   // Another size: a new bitmap, the spare stays.
-  HBITMAP other = TakePictureDib(400, 300, &bits);
-  ASSERT_NE(other, nullptr);
-  EXPECT_NE(other, first);
+  Gdi<HBITMAP> other(TakePictureDib(400, 300, &bits));
+  ASSERT_NE(other.Get(), nullptr);
+  EXPECT_NE(other.Get(), first);
   EXPECT_EQ(SpareDibCount(), 1u);
 
   // The same size: the spare itself, with its pixels.
-  HBITMAP again = TakePictureDib(300, 400, &bits);
-  EXPECT_EQ(again, first);
+  Gdi<HBITMAP> again(TakePictureDib(300, 400, &bits));
+  EXPECT_EQ(again.Get(), first);
   EXPECT_EQ(bits, firstBits);
   EXPECT_EQ(SpareDibCount(), 0u);
-  DeleteObject(again);
-  DeleteObject(other);
 
   // Nothing to hand out: sizes a DIB can't have still fail.
   EXPECT_EQ(TakePictureDib(0, 10, &bits), nullptr);
@@ -60,9 +60,10 @@ TEST_F(SpareDibs, SparesStayWithinTheirBounds) {
   EXPECT_TRUE(Alive(c));
 
   // The pixels: two pictures of 5 million pixels don't both stay.
-  HBITMAP big1 = NewDib(2500, 2000), big2 = NewDib(2000, 2500);
-  ASSERT_NE(big1, nullptr);
-  ASSERT_NE(big2, nullptr);
+  Gdi<HBITMAP> ownedBig1(NewDib(2500, 2000)), ownedBig2(NewDib(2000, 2500));
+  ASSERT_NE(ownedBig1.Get(), nullptr);
+  ASSERT_NE(ownedBig2.Get(), nullptr);
+  const HBITMAP big1 = ownedBig1.Release(), big2 = ownedBig2.Release();  // the spares own them from here
   RetirePictureDib(big1);
   EXPECT_FALSE(Alive(b)) << "the oldest made room";
   RetirePictureDib(big2);
@@ -76,9 +77,7 @@ TEST_F(SpareDibs, SparesStayWithinTheirBounds) {
   ASSERT_NE(huge, nullptr);
   RetirePictureDib(huge);
   EXPECT_FALSE(Alive(huge));
-  HDC screen = GetDC(nullptr);
-  HBITMAP plain = CreateCompatibleBitmap(screen, 50, 50);
-  ReleaseDC(nullptr, screen);
+  HBITMAP plain = CreateCompatibleBitmap(WindowDc(nullptr).Get(), 50, 50);
   ASSERT_NE(plain, nullptr);
   RetirePictureDib(plain);
   EXPECT_FALSE(Alive(plain));
@@ -91,9 +90,9 @@ TEST_F(SpareDibs, SparesStayWithinTheirBounds) {
 
 // Spares are let go and taken from several threads at once.
 TEST_F(SpareDibs, ThreadsShareTheSpares) {
-  std::vector<HANDLE> threads;
+  std::vector<UniqueHandle> threads;
   for (int t = 0; t < 4; ++t) {
-    threads.push_back(CreateThread(
+    threads.emplace_back(CreateThread(
         nullptr, 0,
         [](void*) -> DWORD {
           for (int i = 0; i < 300; ++i) {
@@ -106,14 +105,13 @@ TEST_F(SpareDibs, ThreadsShareTheSpares) {
           return 0;
         },
         nullptr, 0, nullptr));
-    ASSERT_NE(threads.back(), nullptr);
+    ASSERT_NE(threads.back().Get(), nullptr);
   }
-  for (HANDLE thread : threads) {
-    EXPECT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
+  for (const UniqueHandle& thread : threads) {
+    EXPECT_EQ(WaitForSingleObject(thread.Get(), 20000), WAIT_OBJECT_0);
     DWORD code = 1;
-    GetExitCodeThread(thread, &code);
+    GetExitCodeThread(thread.Get(), &code);
     EXPECT_EQ(code, 0u);
-    CloseHandle(thread);
   }
   EXPECT_LE(SpareDibCount(), kSpareDibs);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "base/handles.h"
 #include "base/win_util.h"
 #include "doc/document.h"
 
@@ -42,10 +43,9 @@ void WritePdf(const std::wstring& path, int pages) {
   }
   body += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
           std::to_string(xref) + "\n%%EOF\n";
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  WriteFile(h, body.data(), DWORD(body.size()), &written, nullptr);
-  CloseHandle(h);
+  WriteFile(file.Get(), body.data(), DWORD(body.size()), &written, nullptr);
 }
 
 // Answers the message boxes this process shows, remembering their text.
@@ -98,22 +98,24 @@ TEST(Editability, ReadWholeFileLimits) {
 
   // Sizes are checked before anything is read: a sparse file is enough.
   std::wstring big = TempPath(L"folivex-1gb.pdf");
-  HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   LARGE_INTEGER size;
-  size.QuadPart = LONGLONG(kMaxEditableFileBytes) + 1;
-  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-  SetEndOfFile(h);
-  CloseHandle(h);
+  {
+    UniqueFile file(CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE);
+    size.QuadPart = LONGLONG(kMaxEditableFileBytes) + 1;
+    SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.Get());
+  }  // closed before it is read
   EXPECT_FALSE(ReadWholeFile(big, bytes, error));
   EXPECT_EQ(error, L"This PDF is bigger than 1 GB, which is too big for Folivex to rearrange.");
 
   // Exactly 1 GB is read (and then examined).
-  h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  size.QuadPart = LONGLONG(kMaxEditableFileBytes);
-  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-  SetEndOfFile(h);
-  CloseHandle(h);
+  {
+    UniqueFile file(CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    size.QuadPart = LONGLONG(kMaxEditableFileBytes);
+    SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file.Get());
+  }
   EXPECT_TRUE(ReadWholeFile(big, bytes, error));
   EXPECT_EQ(bytes.size(), size_t(kMaxEditableFileBytes));
   bytes = std::vector<uint8_t>();

@@ -10,23 +10,34 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
+
 namespace {
+
+// The key at `path` under `parent`; empty when it can't be opened.
+UniqueRegKey OpenKey(HKEY parent, const wchar_t* path, REGSAM access) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(parent, path, 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
+  return UniqueRegKey(key);
+}
 
 class SettingsRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
     root_ = L"Software\\FolivexTests\\Settings-" + std::to_wstring(GetCurrentProcessId());
     RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
+    HKEY root = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, root_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &rootKey_, nullptr),
+                              nullptr, &root, nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, rootKey_), ERROR_SUCCESS);
+    rootKey_.Reset(root);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, rootKey_.Get()), ERROR_SUCCESS);
     g_settings = Settings{};
   }
 
   void TearDown() override {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (rootKey_) RegCloseKey(rootKey_);
+    rootKey_.Reset();  // closed before its tree is deleted
     RegDeleteTreeW(HKEY_CURRENT_USER, root_.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\FolivexTests");  // only when empty
     g_settings = Settings{};
@@ -34,13 +45,13 @@ class SettingsRegistry : public ::testing::Test {
 
   // Writes a value of any type and size straight into the program key.
   void Put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(rootKey_, kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                              nullptr),
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(rootKey_.Get(), kSettingsKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &raw, nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
+    UniqueRegKey key(raw);
+    EXPECT_EQ(RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
-    RegCloseKey(key);
   }
   void PutDword(const wchar_t* name, DWORD value) { Put(name, REG_DWORD, &value, sizeof value); }
   void PutText(const wchar_t* name, DWORD type, const std::wstring& text, bool withNul = true) {
@@ -49,30 +60,24 @@ class SettingsRegistry : public ::testing::Test {
 
   // Type and raw bytes of a stored value; false when it is missing.
   bool Get(const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(rootKey_, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    UniqueRegKey key = OpenKey(rootKey_.Get(), kSettingsKeyPath, KEY_READ);
+    if (!key) return false;
     DWORD size = 0;
-    LSTATUS rc = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+    LSTATUS rc = RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size);
     if (rc == ERROR_SUCCESS) {
       data.resize(size);
-      rc = RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+      rc = RegQueryValueExW(key.Get(), name, nullptr, &type, data.data(), &size);
       data.resize(size);
     }
-    RegCloseKey(key);
     return rc == ERROR_SUCCESS;
   }
 
-  bool KeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(rootKey_, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-  }
+  bool KeyExists() { return bool(OpenKey(rootKey_.Get(), kSettingsKeyPath, KEY_READ)); }
 
-  void DeleteKey() { RegDeleteTreeW(rootKey_, kSettingsKeyPath); }
+  void DeleteKey() { RegDeleteTreeW(rootKey_.Get(), kSettingsKeyPath); }
 
   std::wstring root_;
-  HKEY rootKey_ = nullptr;
+  UniqueRegKey rootKey_;
 };
 
 void ExpectStartupDefaults() {
@@ -288,10 +293,7 @@ TEST_F(SettingsRegistry, BinaryValuesOfAnySizeAndDeleting) {
 // and removes it (and the key, if the test made it) afterwards.
 TEST(SettingsRegistryPath, WritesUnderTheProgramKey) {
   const wchar_t* probe = L"FolivexTestProbe";
-  HKEY existing = nullptr;
-  const bool keyExisted = RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Corvane\\Folivex", 0,
-                                        KEY_READ, &existing) == ERROR_SUCCESS;
-  if (existing) RegCloseKey(existing);
+  const bool keyExisted = bool(OpenKey(HKEY_CURRENT_USER, L"Software\\Corvane\\Folivex", KEY_READ));
 
   WriteSettingNumber(probe, 0x1234);
   DWORD value = 0;

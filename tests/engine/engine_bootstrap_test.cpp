@@ -7,6 +7,7 @@
 
 #include "base/crc32.h"
 #include "base/event_log.h"
+#include "base/handles.h"
 #include "base/inflate.h"
 #include "engine/pdfium_engine.h"
 #include "engine_build.h"
@@ -79,10 +80,10 @@ FILETIME OldTime() {
 }
 
 void SetWriteTime(const std::wstring& path, FILETIME time) {
-  HANDLE f = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  SetFileTime(f, nullptr, nullptr, &time);
-  CloseHandle(f);
+  UniqueFile file(
+      CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(file.Get(), INVALID_HANDLE_VALUE);
+  SetFileTime(file.Get(), nullptr, nullptr, &time);
 }
 
 FILETIME WriteTime(const std::wstring& path) {
@@ -94,12 +95,11 @@ FILETIME WriteTime(const std::wstring& path) {
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  UniqueFind search(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!search) return names;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.Get(), &found));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -166,13 +166,16 @@ TEST(EngineBootstrap, VerifiedFileIsHeldUnchangedUntilReleased) {
   ASSERT_TRUE(hold.Holds());
 
   // Others may read it, but not write, delete, rename or replace it.
-  HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(reader, INVALID_HANDLE_VALUE);
-  if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-  HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
-  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  // Each probe is closed again before the next one.
+  {
+    UniqueFile reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_NE(reader.Get(), INVALID_HANDLE_VALUE);
+  }
+  {
+    UniqueFile writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(writer.Get(), INVALID_HANDLE_VALUE);
+  }
   EXPECT_FALSE(DeleteFileW(path.c_str()));
   ASSERT_TRUE(WriteBytes(dir / L"other.dll", "MZ", 2));
   EXPECT_FALSE(MoveFileExW((dir / L"other.dll").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));

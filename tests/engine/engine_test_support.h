@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "engine/engine_bootstrap.h"
 #include "engine/pdfium_engine.h"
 
@@ -37,8 +38,8 @@ inline std::wstring TempFolder() {
 
 inline void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  // The search is closed before the folder is removed.
+  if (UniqueFind search{FindFirstFileW((path + L"\\*").c_str(), &found)}) {
     do {
       std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -49,8 +50,7 @@ inline void RemoveTree(const std::wstring& path) {
         SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(child.c_str());
       }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.Get(), &found));
   }
   RemoveDirectoryW(path.c_str());
 }
@@ -73,26 +73,25 @@ class ScratchFolder {
 };
 
 inline bool WriteBytes(const std::wstring& path, const void* data, size_t size) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD done = 0;
-  bool ok = WriteFile(file, data, DWORD(size), &done, nullptr) && done == size;
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file.Get(), data, DWORD(size), &done, nullptr) && done == size;
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::wstring& path) {
   std::vector<uint8_t> bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return bytes;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size)) {
+  if (GetFileSizeEx(file.Get(), &size)) {
     bytes.resize(size_t(size.QuadPart));
     DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size()) bytes.clear();
+    if (!ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size())
+      bytes.clear();
   }
-  CloseHandle(file);
   return bytes;
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/dib.h"
 #include "base/event_log.h"
+#include "base/handles.h"
 #include "tests/engine/engine_test_support.h"
 
 using namespace engine_test;
@@ -22,12 +23,11 @@ class Pdfium : public ::testing::Test {
   PdfiumEngine& engine = SharedPdfium();
 };
 
-// A rendered picture that deletes its bitmap.
+// A rendered picture that deletes its bitmap (the engine hands it over
+// through a plain RenderedPage).
 struct Picture {
   RenderedPage page;
-  ~Picture() {
-    if (page.bitmap) DeleteObject(page.bitmap);
-  }
+  ~Picture() { Gdi<HBITMAP> owned(page.bitmap); }
   uint32_t At(int x, int y) const { return static_cast<const uint32_t*>(page.bits)[size_t(y) * page.width + x]; }
   // Pixels that are not close to white.
   size_t Inked(int x0, int y0, int x1, int y1) const {
@@ -382,15 +382,14 @@ TEST_F(Pdfium, BroughtInPages) {
   EXPECT_EQ(added.Count(), 0u);
   EXPECT_FALSE(engine.AddBroughtInPages({{links, 0}, {DataFile(L"absent.pdf"), 0}}, added));
   EXPECT_FALSE(engine.AddBroughtInPages({{DataFile(L"zero_pages.pdf"), 0}}, added));
-  RenderedPage none;
-  EXPECT_EQ(engine.Render(6, 80, 100, 0, false, none), E_INVALIDARG);
-  EXPECT_EQ(engine.Render(5, 80, 100, 0, false, none), S_OK);
-  DeleteObject(none.bitmap);
+  Picture none;
+  EXPECT_EQ(engine.Render(6, 80, 100, 0, false, none.page), E_INVALIDARG);
+  EXPECT_EQ(engine.Render(5, 80, 100, 0, false, none.page), S_OK);
 
   engine.Close();
   EXPECT_EQ(engine.MainPageCount(), 0);
-  EXPECT_EQ(engine.Render(3, 80, 100, 0, false, none), E_INVALIDARG);
-  EXPECT_EQ(engine.Render(0, 80, 100, 0, false, none), E_INVALIDARG);
+  EXPECT_EQ(engine.Render(3, 80, 100, 0, false, none.page), E_INVALIDARG);
+  EXPECT_EQ(engine.Render(0, 80, 100, 0, false, none.page), E_INVALIDARG);
 }
 
 TEST_F(Pdfium, FileStaysOpenForOthersToReplace) {
@@ -401,10 +400,12 @@ TEST_F(Pdfium, FileStaysOpenForOthersToReplace) {
   ASSERT_EQ(engine.Open(dir / L"open.pdf", L"", sizes), S_OK);
   // The document is read lazily from the open file, which others may still
   // read, write and delete.
-  HANDLE other = CreateFileW((dir / L"open.pdf").c_str(), GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(other, INVALID_HANDLE_VALUE);
-  if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+  {
+    UniqueFile other(CreateFileW((dir / L"open.pdf").c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+    EXPECT_NE(other.Get(), INVALID_HANDLE_VALUE);
+  }  // closed while the engine still has the file open
   engine.Close();
   EXPECT_TRUE(DeleteFileW((dir / L"open.pdf").c_str()));
 }

@@ -6,17 +6,18 @@
 
 #include <vector>
 
+#include "base/handles.h"
 #include "tests/engine/engine_test_support.h"
 
 using namespace engine_test;
 
 namespace {
 
+// A rendered picture that deletes its bitmap (the engine hands it over
+// through a plain RenderedPage).
 struct Dib {
   RenderedPage page;
-  ~Dib() {
-    if (page.bitmap) DeleteObject(page.bitmap);
-  }
+  ~Dib() { Gdi<HBITMAP> owned(page.bitmap); }
   uint32_t At(int x, int y) const { return static_cast<const uint32_t*>(page.bits)[size_t(y) * page.width + x]; }
 };
 

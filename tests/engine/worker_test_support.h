@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "engine/render_worker.h"
 #include "tests/engine/engine_test_support.h"
 
@@ -127,15 +128,6 @@ class FakeEngine final : public PdfEngine {
     bool lcdText;
   };
 
-  FakeEngine() {
-    gate_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    entered_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  }
-  ~FakeEngine() override {
-    CloseHandle(gate_);
-    CloseHandle(entered_);
-  }
-
   bool ready = true;
   HRESULT openHr = S_OK;
   int pages = 20;
@@ -145,10 +137,10 @@ class FakeEngine final : public PdfEngine {
   void HoldAt(char what, int page) {
     holdWhat_ = what;
     holdPage_ = page;
-    ResetEvent(gate_);
+    ResetEvent(gate_.Get());
   }
-  void Release() { SetEvent(gate_); }
-  bool WaitEntered(DWORD ms = 5000) { return WaitForSingleObject(entered_, ms) == WAIT_OBJECT_0; }
+  void Release() { SetEvent(gate_.Get()); }
+  bool WaitEntered(DWORD ms = 5000) { return WaitForSingleObject(entered_.Get(), ms) == WAIT_OBJECT_0; }
 
   std::vector<Call> Calls() {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -217,16 +209,16 @@ class FakeEngine final : public PdfEngine {
     calls_.push_back(call);
   }
   void MaybeHold(char what, int page) {
-    if (what == holdWhat_.load() && page == holdPage_.load() && WaitForSingleObject(gate_, 0) != WAIT_OBJECT_0) {
-      SetEvent(entered_);
-      WaitForSingleObject(gate_, INFINITE);
+    if (what == holdWhat_.load() && page == holdPage_.load() && WaitForSingleObject(gate_.Get(), 0) != WAIT_OBJECT_0) {
+      SetEvent(entered_.Get());
+      WaitForSingleObject(gate_.Get(), INFINITE);
     }
   }
 
   std::mutex mutex_;
   std::vector<Call> calls_;
-  HANDLE gate_;
-  HANDLE entered_;
+  UniqueHandle gate_{CreateEventW(nullptr, TRUE, TRUE, nullptr)};      // open unless held
+  UniqueHandle entered_{CreateEventW(nullptr, FALSE, FALSE, nullptr)};  // a call started waiting
   std::atomic<char> holdWhat_{0};
   std::atomic<int> holdPage_{-100};
   bool open_ = false;  // worker thread only

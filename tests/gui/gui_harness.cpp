@@ -113,20 +113,16 @@ std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height) {
   BITMAPINFO bi = {};
   bi.bmiHeader = {sizeof(bi.bmiHeader), width, -height, 1, 32, BI_RGB};
   void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  WindowDc screen(nullptr);
+  UniqueDc mem(CreateCompatibleDC(screen.Get()));
+  Gdi<HBITMAP> dib(CreateDIBSection(screen.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<uint32_t> out;
   if (dib && bits) {
-    HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, width, height, screen, x, y, SRCCOPY);
+    SelectedObject selected(mem.Get(), dib.Get());
+    BitBlt(mem.Get(), 0, 0, width, height, screen.Get(), x, y, SRCCOPY);
     GdiFlush();
     out.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size_t(width) * size_t(height));
-    SelectObject(mem, old);
   }
-  if (dib) DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   for (uint32_t& p : out) p &= 0xFFFFFF;
   return out;
 }
@@ -157,19 +153,18 @@ FolivexApp::FolivexApp(const std::wstring& arguments) {
   STARTUPINFOW si = {sizeof(si)};
   PROCESS_INFORMATION pi = {};
   if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    process_ = pi.hProcess;
+    process_.Reset(pi.hProcess);
     pid_ = pi.dwProcessId;
-    CloseHandle(pi.hThread);
+    UniqueHandle thread(pi.hThread);  // not needed: closed right away
   }
 }
 
 FolivexApp::~FolivexApp() {
   if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, 5000);
+  if (WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.Get(), 99);
+    WaitForSingleObject(process_.Get(), 5000);
   }
-  CloseHandle(process_);
 }
 
 HWND FolivexApp::WaitForWindow(const wchar_t* className, DWORD timeoutMs) {
@@ -181,7 +176,7 @@ HWND FolivexApp::WaitForWindow(const wchar_t* className, DWORD timeoutMs) {
       if (wcscmp(className, L"FolivexMain") == 0) main_ = d.found;
       return d.found;
     }
-    if (WaitForSingleObject(process_, 50) != WAIT_TIMEOUT) return nullptr;
+    if (WaitForSingleObject(process_.Get(), 50) != WAIT_TIMEOUT) return nullptr;
   } while (GetTickCount64() < end);
   return nullptr;
 }
@@ -201,19 +196,19 @@ std::vector<std::wstring> FolivexApp::StatusParts() {
   // SB_GETTEXTW writes into the caller's memory, so give it memory inside
   // the program's own process and read that back.
   const SIZE_T bytes = 2048 * sizeof(wchar_t);
-  void* remote = VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+  void* remote = VirtualAllocEx(process_.Get(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
   if (!remote) return parts;
   for (DWORD_PTR i = 0; i < count; ++i) {
     std::wstring text(2048, L'\0');
-    WriteProcessMemory(process_, remote, text.data(), bytes, nullptr);
+    WriteProcessMemory(process_.Get(), remote, text.data(), bytes, nullptr);
     DWORD_PTR r = 0;
     SendMessageTimeoutW(status, SB_GETTEXTW, i, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &r);
     SIZE_T read = 0;
-    ReadProcessMemory(process_, remote, text.data(), bytes, &read);
+    ReadProcessMemory(process_.Get(), remote, text.data(), bytes, &read);
     text.resize(wcsnlen(text.c_str(), 2047));
     parts.push_back(text);
   }
-  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  VirtualFreeEx(process_.Get(), remote, 0, MEM_RELEASE);
   return parts;
 }
 
@@ -255,8 +250,8 @@ bool FolivexApp::DropFiles(const std::vector<std::wstring>& files) {
   memcpy(block.data() + sizeof(header), names.data(), names.size() * sizeof(wchar_t));
   // Fixed global memory is addressed by its pointer, so a block at an
   // address inside the program serves as its HDROP.
-  void* remote = VirtualAllocEx(process_, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
-  if (!remote || !WriteProcessMemory(process_, remote, block.data(), block.size(), nullptr)) return false;
+  void* remote = VirtualAllocEx(process_.Get(), nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process_.Get(), remote, block.data(), block.size(), nullptr)) return false;
   return PostMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
 }
 
@@ -273,24 +268,22 @@ std::wstring FolivexApp::Screenshot(const std::wstring& name) {
   CreateDirectoryW(dir.c_str(), nullptr);
   std::wstring path = dir + L"\\" + name + L".png";
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
+  WindowDc screen(nullptr);
+  UniqueDc mem(CreateCompatibleDC(screen.Get()));
+  Gdi<HBITMAP> bmp(CreateCompatibleBitmap(screen.Get(), w, h));
+  {
+    SelectedObject selected(mem.Get(), bmp.Get());
+    BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), 0, 0, SRCCOPY);
+  }  // the bitmap is saved once it is out of the DC
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  bool ok = SavePng(bmp, w, h, path);
+  bool ok = SavePng(bmp.Get(), w, h, path);
   CoUninitialize();
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   return ok ? path : std::wstring();
 }
 
 bool FolivexApp::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return false;
-  if (exitCode) GetExitCodeProcess(process_, exitCode);
+  if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(process_.Get(), exitCode);
   return true;
 }
 

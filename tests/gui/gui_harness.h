@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
+
 class FolivexApp {
  public:
   // Starts Folivex.exe (from the build folder FV_BUILD_DIR) with the
@@ -17,7 +19,7 @@ class FolivexApp {
   FolivexApp(const FolivexApp&) = delete;
   FolivexApp& operator=(const FolivexApp&) = delete;
 
-  bool Started() const { return process_ != nullptr; }
+  bool Started() const { return bool(process_); }
   DWORD ProcessId() const { return pid_; }
 
   // The process's top-level window of the given class, waiting for it.
@@ -45,7 +47,7 @@ class FolivexApp {
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
 
  private:
-  HANDLE process_ = nullptr;
+  UniqueHandle process_;
   DWORD pid_ = 0;
   HWND main_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "base/handles.h"
 #include "tests/gui/gui_harness.h"
 
 namespace {
@@ -126,6 +127,17 @@ BOOL CALLBACK FindOtherMain(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// A process the test did not start but must not leave running, however the
+// test ends.
+struct EndedAtExit {
+  UniqueHandle process;
+  ~EndedAtExit() {
+    if (!process) return;
+    TerminateProcess(process.Get(), 0);
+    WaitForSingleObject(process.Get(), 5000);
+  }
+};
+
 TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   FolivexApp app(TestPdf(L"sample.pdf").insert(0, L"\"") + L"\"");
   HWND main = app.MainWindow();
@@ -147,7 +159,7 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   ASSERT_NE(other.found, nullptr) << "no second window";
   DWORD otherPid = 0;
   GetWindowThreadProcessId(other.found, &otherPid);
-  HANDLE otherProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, otherPid);
+  EndedAtExit otherProcess{UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, otherPid))};
 
   MONITORINFO info = {sizeof(info)};
   GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &info);
@@ -174,12 +186,6 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   EXPECT_EQ(parts[3],
             L"  Drag a page from one window's page panel into the other's to copy it. Hold Shift to move it instead.");
   app.Screenshot(L"second-window");
-
-  if (otherProcess) {
-    TerminateProcess(otherProcess, 0);
-    WaitForSingleObject(otherProcess, 5000);
-    CloseHandle(otherProcess);
-  }
 }
 
 }  // namespace

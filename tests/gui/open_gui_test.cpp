@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "base/handles.h"
 #include "tests/gui/gui_harness.h"
 
 namespace {
@@ -16,11 +17,8 @@ namespace {
 bool FileIsFree(const std::wstring& path, DWORD timeoutMs = 5000) {
   ULONGLONG end = GetTickCount64() + timeoutMs;
   do {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      return true;
-    }
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file) return true;
     Sleep(50);
   } while (GetTickCount64() < end);
   return false;

@@ -16,6 +16,7 @@
 #include "app/commands.h"
 #include "app/ribbon_rules.h"
 #include "app/window_geometry.h"
+#include "base/handles.h"
 #include "tests/gui/gui_harness.h"
 
 namespace {
@@ -51,13 +52,11 @@ class Ribbon {
   explicit Ribbon(FolivexApp& app) : app_(app) {
     main_ = app.MainWindow();
     ribbon_ = main_ ? FindWindowExW(main_, nullptr, L"FVRibbon", nullptr) : nullptr;
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    font_ = CreateFontW(-ScalePx(12, dpi_), 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Segoe UI");
+    dpi_ = GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX);
+    font_.Reset(CreateFontW(-ScalePx(12, dpi_), 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                            L"Segoe UI"));
   }
-  ~Ribbon() { DeleteObject(font_); }
 
   HWND window() const { return ribbon_; }
   int S(int v) const { return ScalePx(v, dpi_); }
@@ -65,16 +64,14 @@ class Ribbon {
   RibbonLayout Layout(int tab) const {
     RECT client = {};
     GetClientRect(ribbon_, &client);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font_);
-    RibbonLayout l = LayOutRibbon(tab, client.right, dpi_, [dc](std::wstring_view text) {
+    WindowDc screen(nullptr);
+    SelectedObject font(screen.Get(), font_.Get());
+    HDC dc = screen.Get();
+    return LayOutRibbon(tab, client.right, dpi_, [dc](std::wstring_view text) {
       SIZE size = {};
       GetTextExtentPoint32W(dc, text.data(), int(text.size()), &size);
       return int(size.cx);
     });
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return l;
   }
 
   POINT Screen(int x, int y) const {
@@ -166,7 +163,7 @@ class Ribbon {
   HWND main_ = nullptr;
   HWND ribbon_ = nullptr;
   int dpi_ = 96;
-  HFONT font_ = nullptr;
+  Gdi<HFONT> font_;
   POINT at_ = {0, 0};  // where the mouse is, on the screen
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "base/handles.h"
 #include "doc/layout.h"
 #include "tests/gui/gui_harness.h"
 
@@ -43,9 +44,7 @@ class NumberSetting {
 };
 
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
+  int dpi = GetDeviceCaps(WindowDc(nullptr).Get(), LOGPIXELSX);
   return dpi > 0 ? dpi : 96;
 }
 
