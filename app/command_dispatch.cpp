@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/second_window.h"
 #include "doc/document_open.h"
+#include "ui/file_dialog.h"
 #include "view/page_view.h"
 
 static_assert(kModShift == FSHIFT && kModCtrl == FCONTROL && kModAlt == FALT);
@@ -16,8 +17,14 @@ namespace {
 
 using CommandHandler = void (*)(HWND window);
 
-void RunOpen(HWND window) { OpenWithDialog(window); }
-void RunClose(HWND) { CloseWithConfirmation(); }
+void RunOpen(HWND window) {
+  std::wstring file = PickPdfFile(window, nullptr);
+  if (file.empty() || !ConfirmUnsavedChanges()) return;
+  OpenDocument(file, L"");
+}
+void RunClose(HWND) {
+  if (ConfirmUnsavedChanges()) CloseDocument();
+}
 void RunExit(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 void RunSecondPdf(HWND window) { OpenSecondWindow(window); }
 // Paging, zoom and rotation belong to the page view.

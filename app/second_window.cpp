@@ -9,6 +9,7 @@
 #include "app/status_bar.h"
 #include "base/win_util.h"
 #include "doc/document_open.h"
+#include "ui/file_dialog.h"
 
 void SplitWorkArea(int left, int top, int width, int height, IntRect& mine, IntRect& second) {
   const int half = width / 2;

@@ -1,7 +1,5 @@
 #include "doc/document_open.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <memory>
 
@@ -13,8 +11,6 @@
 #include "doc/worker_messages.h"
 
 namespace {
-
-constexpr DWORD kOpenPathChars = 1040;
 
 void DeleteCopies(const std::vector<ImportedPdf>& pdfs) {
   for (const ImportedPdf& pdf : pdfs)
@@ -231,32 +227,6 @@ bool ConfirmUnsavedChanges() {
   // Unsaved page changes: the question to save them comes with saving. Until
   // then there is nothing to offer, and the user is not held up.
   return true;
-}
-
-std::wstring PickPdfFile(HWND owner, const wchar_t* title) {
-  std::wstring file(kOpenPathChars, L'\0');
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = L"PDF files (*.pdf)\0*.pdf\0All files (*.*)\0*.*\0";
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = kOpenPathChars;
-  ofn.lpstrTitle = title;
-  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return std::wstring();
-  file.resize(wcsnlen(file.c_str(), kOpenPathChars));
-  return file;
-}
-
-void OpenWithDialog(HWND owner) {
-  std::wstring file = PickPdfFile(owner, nullptr);
-  if (file.empty() || !ConfirmUnsavedChanges()) return;
-  OpenDocument(file, L"");
-}
-
-void CloseWithConfirmation() {
-  if (ConfirmUnsavedChanges()) CloseDocument();
 }
 
 void RememberLastPage() {

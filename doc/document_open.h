@@ -30,13 +30,6 @@ void OpenFirstDocument(const std::wstring& commandLinePath, int initialPage);
 // page order has no unsaved changes.
 bool ConfirmUnsavedChanges();
 
-// The open dialog for PDF files, with the given title (null: the standard
-// one). Empty when nothing was picked.
-std::wstring PickPdfFile(HWND owner, const wchar_t* title);
-// The Open command: the open dialog, then OpenDocument.
-void OpenWithDialog(HWND owner);
-// The Close command.
-void CloseWithConfirmation();
 // The main window is going away: remember the current page.
 void RememberLastPage();
 // Shutdown: release the document's bitmaps and temporary files without
