@@ -7,7 +7,7 @@
 //   UniqueModule     LoadLibraryExW
 //   Gdi<T>           GDI objects made by the program (bitmaps, fonts, brushes, pens, regions)
 //   UniqueDc         memory DCs (CreateCompatibleDC)
-//   UniqueIcon, UniqueCursor, UniqueAccel
+//   UniqueAccel      accelerator tables
 //   WindowDc         GetDC / ReleaseDC of a window
 //   SelectedObject   SelectObject into a DC, put back on the way out
 #pragma once
@@ -86,16 +86,6 @@ struct MemoryDc {
   static Type Empty() { return nullptr; }
   static void Close(Type h) { DeleteDC(h); }
 };
-struct Icon {
-  using Type = HICON;
-  static Type Empty() { return nullptr; }
-  static void Close(Type h) { DestroyIcon(h); }
-};
-struct Cursor {
-  using Type = HCURSOR;
-  static Type Empty() { return nullptr; }
-  static void Close(Type h) { DestroyCursor(h); }
-};
 struct Accel {
   using Type = HACCEL;
   static Type Empty() { return nullptr; }
@@ -111,8 +101,6 @@ using UniqueModule = Owned<handle_traits::Module>;
 template <typename T>
 using Gdi = Owned<handle_traits::GdiObject<T>>;
 using UniqueDc = Owned<handle_traits::MemoryDc>;
-using UniqueIcon = Owned<handle_traits::Icon>;
-using UniqueCursor = Owned<handle_traits::Cursor>;
 using UniqueAccel = Owned<handle_traits::Accel>;
 
 // A window's DC from GetDC, released with ReleaseDC.

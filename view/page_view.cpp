@@ -580,8 +580,6 @@ void PageViewAction(HWND owner, ViewAction action) {
   PageViewLayoutChanged();
 }
 
-HWND PageViewWindow() { return g_view.window; }
-
 HWND CreatePageView(HWND parent) {
   HWND view = CreateWindowExW(0, L"FolivexView", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                               0, 0, 0, 0, parent, nullptr, UiInstance(), nullptr);
