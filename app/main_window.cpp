@@ -138,7 +138,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      // The children cover the client area; paint what a resize may show.
+      // The children cover the client area; paint what a resize may show
+      // between them (the window clips its children out).
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(window, &ps);
       FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));

@@ -29,9 +29,16 @@ HWND CreateStatusBar(HWND parent) {
 
 int LayoutStatusBar() {
   if (!g_statusBar) return 0;
+  RECT before = {}, after = {};
+  GetClientRect(g_statusBar, &before);
   SendMessageW(g_statusBar, WM_SIZE, 0, 0);
   int edges[4] = {Scaled(150), Scaled(330), Scaled(450), -1};
   SendMessageW(g_statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  // The control may keep its old pixels when only its width changes (Wine's
+  // does), and then leaves the size grip and the message field's edge where
+  // the old right end was. The bar is small: draw it all again.
+  GetClientRect(g_statusBar, &after);
+  if (after.right != before.right) InvalidateRect(g_statusBar, nullptr, TRUE);
   RECT r = {};
   GetWindowRect(g_statusBar, &r);
   return r.bottom - r.top;

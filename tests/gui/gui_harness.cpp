@@ -127,6 +127,14 @@ std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height) {
   return out;
 }
 
+int DarkPixels(const RECT& r) {
+  if (r.right <= r.left || r.bottom <= r.top) return 0;
+  int dark = 0;
+  for (uint32_t c : ScreenPixels(r.left, r.top, r.right - r.left, r.bottom - r.top))
+    if (((c >> 16) & 255) < 90 && ((c >> 8) & 255) < 90 && (c & 255) < 90) ++dark;
+  return dark;
+}
+
 std::wstring WindowsPath(const std::string& unixPath) {
   std::wstring w = Widen(unixPath);
   if (!w.empty() && w[0] == L'/') w = L"Z:" + w;
@@ -210,6 +218,27 @@ std::vector<std::wstring> FolivexApp::StatusParts() {
   }
   VirtualFreeEx(process_.Get(), remote, 0, MEM_RELEASE);
   return parts;
+}
+
+std::vector<RECT> FolivexApp::StatusFieldRects() {
+  std::vector<RECT> rects;
+  HWND status = FindWindowExW(main_, nullptr, STATUSCLASSNAMEW, nullptr);
+  if (!status) return rects;
+  DWORD_PTR count = 0;
+  SendMessageTimeoutW(status, SB_GETPARTS, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+  // SB_GETRECT, like SB_GETTEXTW, writes into memory of the program's process.
+  void* remote = VirtualAllocEx(process_, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return rects;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    RECT r = {};
+    DWORD_PTR ok = 0;
+    SendMessageTimeoutW(status, SB_GETRECT, i, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &ok);
+    if (!ok || !ReadProcessMemory(process_, remote, &r, sizeof(r), nullptr)) break;
+    MapWindowPoints(status, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    rects.push_back(r);
+  }
+  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  return rects;
 }
 
 void FolivexApp::Command(int id) { PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }

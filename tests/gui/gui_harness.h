@@ -29,6 +29,9 @@ class FolivexApp {
   std::wstring Title();
   // The texts of the status bar's parts (read across the process boundary).
   std::vector<std::wstring> StatusParts();
+  // Where the status bar's fields are on the screen, as the control itself
+  // places them.
+  std::vector<RECT> StatusFieldRects();
 
   void Command(int id);
   // Posts a key press and release to the window that has the keyboard focus.
@@ -54,6 +57,8 @@ class FolivexApp {
 
 // The screen's pixels in a rectangle, 0x00RRGGBB, row by row.
 std::vector<uint32_t> ScreenPixels(int x, int y, int width, int height);
+// The pixels inside a rectangle of the screen dark enough to be text.
+int DarkPixels(const RECT& r);
 
 // Converts a Unix path (as the test environment gives it) to a Windows path.
 std::wstring WindowsPath(const std::string& unixPath);

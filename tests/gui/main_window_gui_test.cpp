@@ -29,6 +29,23 @@ std::string StatusDump(FolivexApp& app) {
   return all;
 }
 
+// Every field of the status bar shows text on the screen; a field may be
+// drawn a little late, never not at all.
+bool StatusFieldsShowText(FolivexApp& app) {
+  ULONGLONG end = GetTickCount64() + 3000;
+  do {
+    std::vector<RECT> fields = app.StatusFieldRects();
+    bool all = !fields.empty();
+    for (RECT r : fields) {
+      InflateRect(&r, -2, -2);
+      all = all && DarkPixels(r) > 20;
+    }
+    if (all) return true;
+    app.Settle(150);
+  } while (GetTickCount64() < end);
+  return false;
+}
+
 class MainWindowGui : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -185,6 +202,8 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   ASSERT_EQ(parts.size(), 4u);
   EXPECT_EQ(parts[3],
             L"  Drag a page from one window's page panel into the other's to copy it. Hold Shift to move it instead.");
+  // Moved and made taller, this window still draws every field.
+  EXPECT_TRUE(StatusFieldsShowText(app)) << StatusDump(app);
   app.Screenshot(L"second-window");
 }
 
