@@ -186,11 +186,9 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   IntRect r = DefaultWindowRect(work.left, work.top, work.right - work.left, work.bottom - work.top, g_ui.dpi);
 
-  // 18. The main window. Its own paint must stay off its children: a child
-  // moved into a part of it that waits for a paint keeps its copied pixels
-  // and is not painted again.
-  HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.x, r.y, r.w,
-                              r.h, nullptr, nullptr, instance, nullptr);
+  // 18. The main window.
+  HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", kMainWindowStyle, r.x, r.y, r.w, r.h, nullptr, nullptr,
+                              instance, nullptr);
   if (!main) {
     const DWORD error = GetLastError();
     StopRenderWorker();

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "base/handles.h"
 #include "app/startup.h"
 #include "app/status_bar.h"
@@ -197,7 +198,7 @@ HWND StartProgram() {
   StartRenderWorker(false);
   g_ui.programIcon = LoadIconW(g_ui.instance, MAKEINTRESOURCEW(101));
   if (!RegisterFolivexClasses()) return nullptr;
-  HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", WS_OVERLAPPEDWINDOW, 40, 40, kWindowWidth,
+  HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", kMainWindowStyle, 40, 40, kWindowWidth,
                               kWindowHeight, nullptr, nullptr, g_ui.instance, nullptr);
   if (!main) return nullptr;
   SetRenderTarget(main);

@@ -227,17 +227,17 @@ std::vector<RECT> FolivexApp::StatusFieldRects() {
   DWORD_PTR count = 0;
   SendMessageTimeoutW(status, SB_GETPARTS, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
   // SB_GETRECT, like SB_GETTEXTW, writes into memory of the program's process.
-  void* remote = VirtualAllocEx(process_, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  void* remote = VirtualAllocEx(process_.Get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
   if (!remote) return rects;
   for (DWORD_PTR i = 0; i < count; ++i) {
     RECT r = {};
     DWORD_PTR ok = 0;
     SendMessageTimeoutW(status, SB_GETRECT, i, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &ok);
-    if (!ok || !ReadProcessMemory(process_, remote, &r, sizeof(r), nullptr)) break;
+    if (!ok || !ReadProcessMemory(process_.Get(), remote, &r, sizeof(r), nullptr)) break;
     MapWindowPoints(status, nullptr, reinterpret_cast<POINT*>(&r), 2);
     rects.push_back(r);
   }
-  VirtualFreeEx(process_, remote, 0, MEM_RELEASE);
+  VirtualFreeEx(process_.Get(), remote, 0, MEM_RELEASE);
   return rects;
 }
 
