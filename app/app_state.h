@@ -19,8 +19,6 @@ struct AppState {
   HWND mainWindow = nullptr;
   HWND findBox = nullptr;           // the find bar's edit field, once it exists
   HWND pageView = nullptr;          // the page view, once it exists
-  bool printing = false;            // busy flags: commands, drops and closing are ignored
-  bool saving = false;
 };
 
 extern AppState g_app;

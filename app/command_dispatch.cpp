@@ -3,7 +3,9 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/second_window.h"
+#include "doc/document.h"
 #include "doc/document_open.h"
+#include "pages/page_edits.h"
 #include "ui/file_dialog.h"
 #include "view/page_view.h"
 
@@ -27,6 +29,28 @@ void RunClose(HWND) {
 }
 void RunExit(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 void RunSecondPdf(HWND window) { OpenSecondWindow(window); }
+// The Organize commands act on the selected page (or the one being read).
+void RunMoveUp(HWND) {
+  const int s = PageForCommands();
+  if (s >= 1) MovePage(s, s - 1);
+}
+void RunMoveDown(HWND) {
+  const int s = PageForCommands();
+  if (s >= 0) MovePage(s, s + 1);
+}
+void RunMoveToFront(HWND) {
+  const int s = PageForCommands();
+  if (s >= 1) MovePage(s, 0);
+}
+void RunMoveToBack(HWND) {
+  const int s = PageForCommands();
+  if (s >= 0) MovePage(s, g_doc.pages.PageCount() - 1);
+}
+void RunDeletePage(HWND) {
+  const int s = PageForCommands();
+  if (s >= 0) DeletePage(s);
+}
+void RunUndo(HWND) { Undo(); }
 // Paging, zoom and rotation belong to the page view.
 template <ViewAction action>
 void RunView(HWND window) {
@@ -49,7 +73,7 @@ const HandlerRow kHandlers[] = {
 }  // namespace
 
 void HandleCommand(HWND window, unsigned short id) {
-  if (g_app.printing || g_app.saving) return;
+  if (g_busy.printing || g_busy.saving) return;
   for (const HandlerRow& row : kHandlers) {
     if (row.id != id) continue;
     // Commands of features that are not part of this build do nothing.

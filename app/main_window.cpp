@@ -80,7 +80,7 @@ void OnCreate(HWND window) {
 }
 
 void OnDropFiles(HWND window, HDROP drop) {
-  if (!g_app.printing && !g_app.saving && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+  if (!g_busy.printing && !g_busy.saving && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
     // Only the first file counts. A path too long for the buffer is refused
     // rather than cut, which could name another file.
     UINT length = DragQueryFileW(drop, 0, nullptr, 0);
@@ -110,6 +110,7 @@ void ConnectShell() {
   ShellHooks hooks;
   hooks.updateTitle = UpdateTitle;
   hooks.updateStatus = UpdateStatus;
+  hooks.showMessage = ShowStatusMessage;
   hooks.askPassword = AskPasswordWithPrompt;
   SetShellHooks(hooks);
 }
@@ -167,7 +168,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (wParam == kCleanupTimer) OnCleanupTimer(window);
       return 0;
     case WM_CLOSE:
-      if (g_app.printing || g_app.saving) return 0;
+      if (g_busy.printing || g_busy.saving) return 0;
       if (!ConfirmUnsavedChanges()) return 0;
       DestroyWindow(window);
       return 0;

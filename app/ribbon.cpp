@@ -7,6 +7,8 @@
 #include "app/ribbon_icons.h"
 #include "app/ribbon_internal.h"
 #include "app/settings_tab.h"
+#include "base/handles.h"
+#include "doc/document.h"
 
 RibbonRuntime g_ribbon;
 
@@ -24,7 +26,7 @@ void Repaint() {
   if (g_ribbon.window) InvalidateRect(g_ribbon.window, nullptr, FALSE);
 }
 
-bool Busy() { return g_app.printing || g_app.saving; }
+bool Busy() { return g_busy.printing || g_busy.saving; }
 
 // Removes every tool of the ribbon's tooltip control and adds one per
 // button, one per tab and one for the version link.
@@ -208,7 +210,7 @@ void SetRibbonFactsSource(RibbonFactsSource source) {
 
 void RibbonStateChanged() {
   RibbonFacts facts = g_ribbon.factsSource ? g_ribbon.factsSource() : RibbonFacts{};
-  uint32_t state = RibbonStateWord(facts, g_app.printing, g_app.saving);
+  uint32_t state = RibbonStateWord(facts, g_busy.printing, g_busy.saving);
   g_ribbon.positions = facts.loaded ? facts.positions : 0;
   if (state != g_ribbon.state) {
     g_ribbon.state = state;

@@ -21,6 +21,10 @@ void UpdateShellStatus() {
   if (g_shellHooks.updateStatus) g_shellHooks.updateStatus();
 }
 
+void ShowShellMessage(const std::wstring& text) {
+  if (g_shellHooks.showMessage) g_shellHooks.showMessage(text);
+}
+
 bool AskPassword(bool again, std::wstring& typed) {
   return g_shellHooks.askPassword && g_shellHooks.askPassword(g_owner, again, typed);
 }

@@ -20,6 +20,9 @@ struct DocumentViewHooks {
   void (*documentLoaded)() = nullptr;
   // Scroll to a page position (the layout clamps it).
   void (*goToPosition)(int position) = nullptr;
+  // The page order changed (an edit or an undo): take the per-position
+  // sizes again and lay the pages out, keeping the current page in view.
+  void (*pagesChanged)() = nullptr;
   // A page picture arrived in the cache, or the document changed: repaint.
   void (*picturesChanged)() = nullptr;
   // A thumbnail arrived in the cache: repaint the page panel.
@@ -39,7 +42,10 @@ const DocumentViewHooks& ViewHooks();
 // The shell: title, status bar and the questions it asks the user.
 struct ShellHooks {
   void (*updateTitle)() = nullptr;
+  // The status bar's document fields and the command states.
   void (*updateStatus)() = nullptr;
+  // The status bar's message field.
+  void (*showMessage)(const std::wstring& text) = nullptr;
   // The password of a protected PDF; `again` after a wrong one. True with
   // the typed text when the user confirmed.
   bool (*askPassword)(HWND owner, bool again, std::wstring& typed) = nullptr;
@@ -48,6 +54,7 @@ void SetShellHooks(const ShellHooks& hooks);
 // The title and the status bar, when a shell is there.
 void UpdateShellTitle();
 void UpdateShellStatus();
+void ShowShellMessage(const std::wstring& text);
 bool AskPassword(bool again, std::wstring& typed);
 
 // The window that owns the document's messages and receives the worker's

@@ -13,6 +13,7 @@ void DeleteBitmap(void* bitmap) { DeleteObject(static_cast<HBITMAP>(bitmap)); }
 }  // namespace
 
 Document g_doc(RetirePicture, DeleteBitmap);
+BusyFlags g_busy;
 
 void WipeText(std::wstring& secret) {
   if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size() * sizeof(wchar_t));

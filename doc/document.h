@@ -75,5 +75,14 @@ struct Document {
 
 extern Document g_doc;
 
+// Process-wide busy flags, beside the document: while either is set,
+// commands, page edits, dropped files and closing are ignored.
+struct BusyFlags {
+  bool printing = false;
+  bool saving = false;
+  bool Any() const { return printing || saving; }
+};
+extern BusyFlags g_busy;
+
 // Overwrites a secret's characters before emptying it.
 void WipeText(std::wstring& secret);

@@ -145,6 +145,11 @@ void ForgetDocument() {
   RenderJob close;
   close.kind = kJobClose;
   close.generation = g_doc.generation;
+  // The copies of other PDFs are held by the engine while in use; the worker
+  // deletes them once it has closed them.
+  if (!g_doc.pending.keepSources)
+    for (const ImportedPdf& pdf : g_doc.pages.importedPdfs)
+      if (!pdf.copyPath.empty()) close.deleteAfter.push_back(pdf.copyPath);
   g_worker.FlushAndEnqueue(std::move(close));
 
   g_doc.pictures.Clear();
@@ -154,7 +159,6 @@ void ForgetDocument() {
   g_doc.displayName.clear();
   WipeText(g_doc.password);
 
-  if (!g_doc.pending.keepSources) DeleteCopies(g_doc.pages.importedPdfs);
   g_doc.pending.keepSources = false;  // one close only
   ResetPageModel(g_doc.pages);  // sizes, order, brought-in pages, undo, order-changed flag, selection
 

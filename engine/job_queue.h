@@ -55,6 +55,7 @@ struct RenderJob {
   std::vector<int> pageList;              // rebuild: the new page order
   std::wstring sourcePath;                // rebuild: the PDF it reads
   std::wstring* errorText = nullptr;      // rebuild: receives its message
+  std::vector<std::wstring> deleteAfter;  // close: files to delete once the engines let go of them
 };
 
 // What the windows may know of the job being run: enough to avoid queueing

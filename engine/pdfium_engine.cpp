@@ -123,11 +123,12 @@ bool PdfiumEngine::Load(const std::wstring& dllPath, std::wstring& status) {
 }
 
 HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& password,
-                                  std::unique_ptr<OpenPdf>& out) {
+                                  std::unique_ptr<OpenPdf>& out, bool allowDelete) {
   out.reset();
   if (!loaded_) return kHrNoEngine;
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (allowDelete ? FILE_SHARE_DELETE : 0);
+  UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (!file) return HRESULT_FROM_WIN32(GetLastError());
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || size.QuadPart > kMaxPdfFileSize) return E_FAIL;
@@ -374,6 +375,7 @@ bool PdfiumEngine::AddBroughtInPages(const std::vector<BroughtInRequest>& pages,
   added = PageSizes();
   if (!loaded_) return false;
   const size_t keep = broughtIn_.size();
+  const size_t keepSources = sources_.size();
   for (const BroughtInRequest& request : pages) {
     int source = -1;
     for (size_t i = 0; i < sources_.size(); ++i) {
@@ -385,7 +387,7 @@ bool PdfiumEngine::AddBroughtInPages(const std::vector<BroughtInRequest>& pages,
     }
     if (source < 0) {
       std::unique_ptr<OpenPdf> pdf;
-      if (FAILED(OpenPdfFile(request.path, std::wstring(), pdf))) break;
+      if (FAILED(OpenPdfFile(request.path, std::wstring(), pdf, false))) break;
       sources_.push_back({request.path, std::move(pdf)});
       source = int(sources_.size() - 1);
     }
@@ -398,7 +400,13 @@ bool PdfiumEngine::AddBroughtInPages(const std::vector<BroughtInRequest>& pages,
     added.Append(w, h);
   }
   if (added.Count() == pages.size()) return true;
-  broughtIn_.resize(keep);  // sources opened on the way stay open
+  // Nothing was added: the sources opened on the way are closed again, so
+  // that the caller may delete their files.
+  broughtIn_.resize(keep);
+  while (sources_.size() > keepSources) {
+    ClosePdf(sources_.back().pdf);
+    sources_.pop_back();
+  }
   added = PageSizes();
   return false;
 }

@@ -56,7 +56,11 @@ class PdfiumEngine final : public PdfEngine {
     int page = 0;
   };
 
-  HRESULT OpenPdfFile(const std::wstring& path, const std::wstring& password, std::unique_ptr<OpenPdf>& out);
+  // `allowDelete`: others may delete or rename the file while it is open
+  // (the document itself, which saving replaces); the copies brought-in
+  // pages are read from are held without that while they are in use.
+  HRESULT OpenPdfFile(const std::wstring& path, const std::wstring& password, std::unique_ptr<OpenPdf>& out,
+                      bool allowDelete = true);
   void ClosePdf(std::unique_ptr<OpenPdf>& pdf);
   void PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height);
   // Resolves an engine page index; false when it names no page.

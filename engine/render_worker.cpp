@@ -79,6 +79,14 @@ void FreeRenderResult(RenderResult* result) {
 
 void WipeJob(RenderJob& job) { Wipe(job.password); }
 
+namespace {
+
+void DeleteFiles(const std::vector<std::wstring>& files) {
+  for (const std::wstring& file : files) DeleteFileW(file.c_str());
+}
+
+}  // namespace
+
 void CompleteUnrunJob(RenderJob& job) {
   switch (job.kind) {
     case kJobPrintRender:
@@ -229,10 +237,15 @@ void RenderWorker::FlushAndEnqueue(RenderJob job) {
   if (thread_ && !ended_) {
     EnterCriticalSection(&lock_);
     flushed = queue_.TakeAll();
+    // A close that never ran leaves its files to this one: the engines may
+    // still hold them.
+    for (RenderJob& old : flushed)
+      for (std::wstring& file : old.deleteAfter) job.deleteAfter.push_back(std::move(file));
     queue_.Push(std::move(job), false);
     LeaveCriticalSection(&lock_);
     SetEvent(wake_.Get());
   } else {
+    DeleteFiles(job.deleteAfter);  // no engine holds anything
     CompleteUnrunJob(job);
   }
   // Outside the lock: waking a waiting caller needs no queue.
@@ -261,7 +274,11 @@ bool RenderWorker::Shutdown(DWORD timeoutMs) {
   queue_.Push(std::move(quit), true);
   LeaveCriticalSection(&lock_);
   SetEvent(wake_.Get());
-  for (RenderJob& old : flushed) CompleteUnrunJob(old);
+  std::vector<std::wstring> leftovers;
+  for (RenderJob& old : flushed) {
+    for (std::wstring& file : old.deleteAfter) leftovers.push_back(std::move(file));
+    CompleteUnrunJob(old);
+  }
 
   if (WaitForSingleObject(thread_.Get(), timeoutMs) != WAIT_OBJECT_0) {
     LogEvent(L"The render worker did not end within %lu ms", timeoutMs);
@@ -270,6 +287,7 @@ bool RenderWorker::Shutdown(DWORD timeoutMs) {
   thread_.Reset();
   ended_ = true;
   engines_.reset();
+  DeleteFiles(leftovers);  // the engines have stopped and let go of them
   return true;
 }
 
@@ -431,6 +449,7 @@ void RenderWorker::RunPrintRender(RenderJob& job) {
 
 void RenderWorker::RunClose(RenderJob& job) {
   CloseEngines();
+  DeleteFiles(job.deleteAfter);
   currentGeneration_ = job.generation;
   SetDone(job);
 }

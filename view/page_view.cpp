@@ -591,6 +591,7 @@ HWND CreatePageView(HWND parent) {
   hooks.documentLoaded = OnDocumentLoaded;
   hooks.documentClosed = OnDocumentClosed;
   hooks.goToPosition = PageViewGoToPosition;
+  hooks.pagesChanged = PageViewPagesChanged;
   hooks.picturesChanged = [] {
     if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
   };

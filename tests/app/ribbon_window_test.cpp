@@ -17,6 +17,7 @@
 #include "app/ribbon_icons.h"
 #include "app/settings_tab.h"
 #include "base/handles.h"
+#include "doc/document.h"
 #include "doc/settings.h"
 
 namespace {
@@ -74,7 +75,7 @@ class RibbonWindow : public ::testing::Test {
     rootKey_.Reset(root);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, rootKey_.Get()), ERROR_SUCCESS);
     g_settings = Settings{};
-    g_app.printing = g_app.saving = false;
+    g_busy.printing = g_busy.saving = false;
     g_facts = RibbonFacts{};
     g_sent.clear();
     g_effects.clear();
@@ -95,7 +96,7 @@ class RibbonWindow : public ::testing::Test {
     if (GetCapture()) ReleaseCapture();
     if (host_) DestroyWindow(host_);
     SetRibbonFactsSource(nullptr);
-    g_app.printing = g_app.saving = false;
+    g_busy.printing = g_busy.saving = false;
     g_app.pageView = nullptr;
     g_updatesOffByInstaller = false;
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
@@ -188,15 +189,15 @@ TEST_F(RibbonWindow, DimmedButtonsAndMovedReleasesSendNothing) {
 
 TEST_F(RibbonWindow, NothingRunsWhileBusy) {
   POINT open = ButtonCentre(CMD_OPEN);
-  g_app.printing = true;
+  g_busy.printing = true;
   RibbonStateChanged();
   Click(open);
   EXPECT_EQ(GetCapture(), nullptr);
-  g_app.printing = false;
-  g_app.saving = true;
+  g_busy.printing = false;
+  g_busy.saving = true;
   Click(open);
   EXPECT_TRUE(g_sent.empty());
-  g_app.saving = false;
+  g_busy.saving = false;
   Click(open);
   EXPECT_EQ(g_sent.size(), 1u);
 }
