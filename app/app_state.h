@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/commands.h"
+#include "ui/commands.h"
 #include "ui/ui_context.h"
 
 // The program's version, as the version resource and the update feed know it.

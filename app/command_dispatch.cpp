@@ -1,11 +1,12 @@
 #include "app/command_dispatch.h"
 
 #include "app/app_state.h"
-#include "app/commands.h"
 #include "app/second_window.h"
 #include "doc/document.h"
 #include "doc/document_open.h"
 #include "pages/page_edits.h"
+#include "pages/page_panel.h"
+#include "ui/commands.h"
 #include "ui/file_dialog.h"
 #include "view/page_view.h"
 
@@ -51,10 +52,13 @@ void RunDeletePage(HWND) {
   if (s >= 0) DeletePage(s);
 }
 void RunUndo(HWND) { Undo(); }
+void RunTogglePanel(HWND) { ShowPagePanel(!PagePanelVisible()); }
 // Paging, zoom and rotation belong to the page view.
 template <ViewAction action>
 void RunView(HWND window) {
   PageViewAction(window, action);
+  // A quarter turn changes the shape of every thumbnail.
+  if (action == ViewAction::RotateLeft || action == ViewAction::RotateRight) PagePanelLayout();
 }
 
 struct HandlerRow {
@@ -65,7 +69,7 @@ struct HandlerRow {
 const HandlerRow kHandlers[] = {
 #define FV_COMMAND(name, id, display, rule, light, handler, keys) {name, handler},
 #define FV_BUTTON(...)
-#include "app/commands.def"
+#include "ui/commands.def"
 #undef FV_COMMAND
 #undef FV_BUTTON
 };

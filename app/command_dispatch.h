@@ -1,5 +1,5 @@
 // Carrying out commands: the handlers of the command table
-// (app/commands.def) and the accelerator table made from its shortcuts.
+// (ui/commands.def) and the accelerator table made from its shortcuts.
 #pragma once
 #include <windows.h>
 

@@ -8,7 +8,6 @@
 #include "app/app_state.h"
 #include "app/cleanup.h"
 #include "app/command_dispatch.h"
-#include "app/commands.h"
 #include "app/ribbon.h"
 #include "app/second_window.h"
 #include "app/settings_tab.h"
@@ -21,6 +20,8 @@
 #include "doc/document_rules.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
+#include "pages/page_panel.h"
+#include "ui/commands.h"
 #include "ui/prompt_dialog.h"
 #include "view/page_view.h"
 
@@ -45,6 +46,7 @@ RibbonFacts CurrentRibbonFacts() {
     f.orderChanged = g_doc.pages.orderChanged;
     f.undoSteps = int(g_doc.pages.undoStack.size());
   }
+  f.panelShown = PagePanelVisible();
   return f;
 }
 
@@ -61,7 +63,10 @@ void LayOutChildren(HWND window) {
     y = RibbonHeight();
   }
   const int remaining = std::max(height - y - statusHeight, 0);
-  if (g_app.pageView) MoveWindow(g_app.pageView, 0, y, width, remaining, TRUE);
+  // The page panel along the right edge; the page view takes the rest.
+  const int panelWidth = PagePanelWidthFor(width);
+  if (HWND panel = PagePanelWindow()) MoveWindow(panel, width - panelWidth, y, panelWidth, remaining, TRUE);
+  if (g_app.pageView) MoveWindow(g_app.pageView, 0, y, width - panelWidth, remaining, TRUE);
 }
 
 bool AskPasswordWithPrompt(HWND owner, bool again, std::wstring& typed) {
@@ -75,6 +80,10 @@ void OnCreate(HWND window) {
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateStatusBar(window);
   g_app.pageView = CreatePageView(window);
+  CreatePagePanel(window, g_settings.PagePanel != 0);
+  PageViewHooks viewHooks;
+  viewHooks.escape = PagePanelCancelDrag;
+  SetPageViewHooks(viewHooks);
   DragAcceptFiles(window, TRUE);
   SetTimer(window, kCleanupTimer, kCleanupPeriodMs, nullptr);
 }

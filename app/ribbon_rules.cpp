@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/commands.h"
 #include "app/window_geometry.h"
+#include "ui/commands.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/commands.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ struct ButtonRow {
 const ButtonRow kButtonRows[] = {
 #define FV_COMMAND(...)
 #define FV_BUTTON(name, group, icon, label, tooltip) {group, {name, icon, label, tooltip}},
-#include "app/commands.def"
+#include "ui/commands.def"
 #undef FV_COMMAND
 #undef FV_BUTTON
 };

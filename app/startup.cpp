@@ -7,7 +7,6 @@
 #include "app/app_state.h"
 #include "app/command_dispatch.h"
 #include "app/command_line.h"
-#include "app/commands.h"
 #include "app/main_window.h"
 #include "app/ribbon.h"
 #include "app/status_bar.h"
@@ -18,6 +17,8 @@
 #include "doc/document_open.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
+#include "pages/page_panel.h"
+#include "ui/commands.h"
 #include "view/page_view.h"
 
 AppState g_app;
@@ -42,6 +43,7 @@ const WindowClass kWindowClasses[] = {
     {L"FolivexMain", MainWndProc, true},
     {L"FVRibbon", RibbonWndProc, false},
     {L"FolivexView", PageViewProc, false},
+    {L"FVThumbs", PagePanelProc, false},
 };
 
 bool RegisterWindowClasses() {
@@ -186,6 +188,9 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   IntRect r = DefaultWindowRect(work.left, work.top, work.right - work.left, work.bottom - work.top, g_ui.dpi);
 
+  // The second window shows its page panel (not stored).
+  if (cmd.atValid) g_settings.PagePanel = 1;
+
   // 18. The main window.
   HWND main = CreateWindowExW(0, L"FolivexMain", L"Folivex", kMainWindowStyle, r.x, r.y, r.w, r.h, nullptr, nullptr,
                               instance, nullptr);
@@ -198,7 +203,6 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
 
   // 19. Show and place it.
   if (cmd.atValid) {
-    g_settings.PagePanel = 1;  // the second window shows its page panel (not stored)
     ShowWindow(main, SW_SHOWNORMAL);
     PlaceWindowByFrame(main, cmd.atX, cmd.atY, cmd.atW, cmd.atH);
   } else {

@@ -27,6 +27,8 @@ struct DocumentViewHooks {
   void (*picturesChanged)() = nullptr;
   // A thumbnail arrived in the cache: repaint the page panel.
   void (*thumbnailsChanged)() = nullptr;
+  // A document was loaded or closed: the page panel lays its slots out again.
+  void (*panelChanged)() = nullptr;
   // The keyboard goes to the page view.
   void (*focusView)() = nullptr;
   // What the text index holds of an engine page.

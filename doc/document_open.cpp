@@ -40,6 +40,7 @@ void ShowDocumentClosed() {
     ViewHooks().documentClosed();
   else
     RefreshShell();
+  if (ViewHooks().panelChanged) ViewHooks().panelChanged();
 }
 
 void InstallDocument(OpenResult& r) {
@@ -105,6 +106,7 @@ void InstallDocument(OpenResult& r) {
     ViewHooks().documentLoaded();
   else
     RefreshShell();
+  if (ViewHooks().panelChanged) ViewHooks().panelChanged();
   if (ViewHooks().focusView) ViewHooks().focusView();
   WriteLastFile(g_doc.path);
 }

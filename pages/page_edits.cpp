@@ -13,6 +13,7 @@
 #include "doc/editability.h"
 #include "doc/layout.h"
 #include "pages/page_edit_rules.h"
+#include "pages/page_panel.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ void SelectAndShow(int position, const std::wstring& text) {
   else
     GoToPage(g_doc.view, position);
   g_doc.pages.selected = position;
+  PagePanelLayout();
+  PagePanelShowPosition(position);
   UpdateShellTitle();
   UpdateShellStatus();
   ShowShellMessage(text);

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "app/icon_scale.h"
 #include "app/ribbon_rules.h"
 #include "app/ribbon_table.h"
+#include "ui/commands.h"
 
 namespace {
 

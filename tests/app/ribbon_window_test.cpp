@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "app/commands.h"
 #include "app/ribbon.h"
 #include "app/ribbon_icons.h"
 #include "app/settings_tab.h"
 #include "base/handles.h"
 #include "doc/document.h"
 #include "doc/settings.h"
+#include "ui/commands.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <set>
 #include <utility>
 
-#include "app/commands.h"
 #include "base/win_util.h"
+#include "ui/commands.h"
 
 TEST(Startup, AcceleratorTable) {
   std::vector<ACCEL> entries = AcceleratorEntries();

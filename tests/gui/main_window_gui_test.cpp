@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "base/handles.h"
 #include "tests/gui/gui_harness.h"
+#include "ui/commands.h"
 
 namespace {
 

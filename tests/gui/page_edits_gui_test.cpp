@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "tests/gui/gui_harness.h"
+#include "ui/commands.h"
 
 namespace {
 

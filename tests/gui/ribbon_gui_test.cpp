@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "app/ribbon_rules.h"
 #include "app/window_geometry.h"
 #include "base/handles.h"
 #include "tests/gui/gui_harness.h"
+#include "ui/commands.h"
 
 namespace {
 

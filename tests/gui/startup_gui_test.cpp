@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
 #include "tests/gui/gui_harness.h"
+#include "ui/commands.h"
 
 namespace {
 

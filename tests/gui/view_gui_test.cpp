@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
 #include "base/handles.h"
 #include "doc/layout.h"
 #include "tests/gui/gui_harness.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -245,6 +245,7 @@ class ViewGui : public ::testing::Test {
   NumberSetting zoom_{L"DefaultZoom", 2};
   NumberSetting background_{L"Background", 0};
   NumberSetting shadow_{L"PageShadow", 1};
+  NumberSetting panel_{L"PagePanel", 0};  // the page view alone, the whole width
   std::unique_ptr<FolivexApp> app_;
   HWND main_ = nullptr;
   HWND view_ = nullptr;

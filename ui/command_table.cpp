@@ -1,4 +1,4 @@
-#include "app/commands.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ const CommandInfo kCommands[] = {
 #define FV_COMMAND(name, id, display, rule, light, handler, keys) \
   {name, display, CommandRule::rule, CommandLight::light, keys},
 #define FV_BUTTON(...)
-#include "app/commands.def"
+#include "ui/commands.def"
 #undef FV_COMMAND
 #undef FV_BUTTON
 };

@@ -1,5 +1,5 @@
 // The program's commands: identifiers, names, enabled and light rules and
-// shortcuts, all read from the one table in app/commands.def. Command
+// shortcuts, all read from the one table in ui/commands.def. Command
 // identifiers are numbers from 40001 (menu, ribbon and accelerator
 // commands); Settings-tab controls and update-bar buttons take 41001 on.
 // Platform-neutral.
@@ -14,7 +14,7 @@
 enum Command : unsigned short {
 #define FV_COMMAND(name, id, ...) name = id,
 #define FV_BUTTON(...)
-#include "app/commands.def"
+#include "ui/commands.def"
 #undef FV_COMMAND
 #undef FV_BUTTON
 };

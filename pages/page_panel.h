@@ -1,0 +1,31 @@
+// The page panel (window class "FVThumbs"): the strip at the right edge of
+// the main window with a small picture of every page. A click goes to the
+// page, a drag up or down moves it, a right click opens the page menu. It
+// draws from the thumbnail cache and asks the render worker for the
+// thumbnails it lacks. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Creates the panel as a child of the main window (shown when `visible`);
+// the main window places it. Null when the window could not be made.
+HWND CreatePagePanel(HWND parent, bool visible);
+HWND PagePanelWindow();
+bool PagePanelVisible();
+// Its width in a main window client `clientWidth` wide (0 when hidden).
+int PagePanelWidthFor(int clientWidth);
+
+// Shows or hides the panel, stores the choice in the PagePanel setting,
+// has the main window laid out again and says so in the status bar.
+void ShowPagePanel(bool visible);
+
+// Lays the slots out again (after an order change, an open or close, a
+// rotation) and repaints.
+void PagePanelLayout();
+// Scrolls the slot of `position` into view.
+void PagePanelShowPosition(int position);
+// Esc: ends a press or drag without moving anything; true when there was one.
+bool PagePanelCancelDrag();
