@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/print.h"
 #include "app/second_window.h"
 #include "doc/document_open.h"
 #include "ui/file_dialog.h"
@@ -25,6 +26,7 @@ void RunOpen(HWND window) {
 void RunClose(HWND) {
   if (ConfirmUnsavedChanges()) CloseDocument();
 }
+void RunPrint(HWND) { PrintDocument(); }
 void RunExit(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 void RunSecondPdf(HWND window) { OpenSecondWindow(window); }
 // Paging, zoom and rotation belong to the page view.
