@@ -1,6 +1,7 @@
 #include "app/command_dispatch.h"
 
 #include "app/app_state.h"
+#include "app/print.h"
 #include "app/second_window.h"
 #include "doc/document.h"
 #include "doc/document_open.h"
@@ -28,6 +29,7 @@ void RunOpen(HWND window) {
 void RunClose(HWND) {
   if (ConfirmUnsavedChanges()) CloseDocument();
 }
+void RunPrint(HWND) { PrintDocument(); }
 void RunExit(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 void RunSecondPdf(HWND window) { OpenSecondWindow(window); }
 // The Organize commands act on the selected page (or the one being read).

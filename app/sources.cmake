@@ -1,4 +1,5 @@
 fv_sources(app
   CORE command_line.cpp status_text.cpp window_geometry.cpp icon_scale.cpp ribbon_rules.cpp ribbon_table.cpp
+       print_rules.cpp
   WIN command_dispatch.cpp cleanup.cpp status_bar.cpp title.cpp startup.cpp main_window.cpp second_window.cpp
-      ribbon.cpp ribbon_icons.cpp ribbon_paint.cpp settings_tab.cpp)
+      ribbon.cpp ribbon_icons.cpp ribbon_paint.cpp settings_tab.cpp print.cpp)
