@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/install_mode.h"
 #include "ui/ui_context.h"
 
 // The program's version, as the version resource and the update feed know it.
@@ -21,6 +22,7 @@ struct AppState {
   HWND pageView = nullptr;          // the page view, once it exists
   bool printing = false;            // busy flags: commands, drops and closing are ignored
   bool saving = false;
+  InstallFacts install;             // worked out once at start
 };
 
 extern AppState g_app;

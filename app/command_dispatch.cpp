@@ -2,6 +2,8 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/diagnostic_report.h"
+#include "app/notes_window.h"
 #include "app/second_window.h"
 #include "doc/document_open.h"
 #include "ui/file_dialog.h"

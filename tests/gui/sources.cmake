@@ -8,6 +8,7 @@ list(APPEND FV_GUI_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/ribbon_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/view_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/status_bar_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/notes_gui_test.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp
   ${CMAKE_SOURCE_DIR}/app/command_table.cpp
