@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/install_mode.h"
 #include "ui/commands.h"
 #include "ui/ui_context.h"
 
@@ -19,6 +20,7 @@ struct AppState {
   HWND mainWindow = nullptr;
   HWND findBox = nullptr;           // the find bar's edit field, once it exists
   HWND pageView = nullptr;          // the page view, once it exists
+  InstallFacts install;             // worked out once at start
 };
 
 extern AppState g_app;

@@ -1,6 +1,8 @@
 #include "app/command_dispatch.h"
 
 #include "app/app_state.h"
+#include "app/diagnostic_report.h"
+#include "app/notes_window.h"
 #include "app/print.h"
 #include "app/second_window.h"
 #include "doc/document.h"

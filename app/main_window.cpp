@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/cleanup.h"
 #include "app/command_dispatch.h"
+#include "app/notes_window.h"
 #include "app/ribbon.h"
 #include "app/second_window.h"
 #include "app/settings_tab.h"
@@ -170,6 +171,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (code == 0 || code == 1) HandleCommand(window, LOWORD(wParam));
       return 0;
     }
+    case WM_FV_SHOW_WHATS_NEW:
+      ShowWhatsNewAfterUpdate(window);
+      return 0;
     case WM_DROPFILES:
       OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
       return 0;

@@ -7,7 +7,10 @@
 #include "app/app_state.h"
 #include "app/command_dispatch.h"
 #include "app/command_line.h"
+#include "app/help_texts.h"
+#include "app/install_mode.h"
 #include "app/main_window.h"
+#include "app/notes_window.h"
 #include "app/ribbon.h"
 #include "app/status_bar.h"
 #include "app/window_geometry.h"
@@ -44,6 +47,7 @@ const WindowClass kWindowClasses[] = {
     {L"FVRibbon", RibbonWndProc, false},
     {L"FolivexView", PageViewProc, false},
     {L"FVThumbs", PagePanelProc, false},
+    {L"FVNotes", NotesWndProc, true},
 };
 
 bool RegisterWindowClasses() {
@@ -155,6 +159,11 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // 5. Settings, in their start-up order.
   LoadStartupSettings();
 
+  // 6. Where this copy lives; an installer's policy turns updates off in
+  // memory (the stored setting is left alone).
+  g_app.install = DetectInstallMode();
+  if (g_app.install.updatesOffByInstaller) g_settings.AutoUpdate = 0;
+
   // 11. The message that two windows use for page drags.
   g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
 
@@ -225,6 +234,12 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
     text[199] = 0;
     ShowStatusMessage(text);
   }
+
+  // 23. What's new: after an update, or the first start of a newer version
+  // than the one that ran last.
+  if (ShouldShowWhatsNew(ReadSeenVersion(), !cmd.updatedFrom.empty(), kFolivexVersion))
+    PostMessageW(main, WM_FV_SHOW_WHATS_NEW, 0, 0);
+  WriteSeenVersion(kFolivexVersion);
 
   // 24. The message loop.
   RunMessageLoop();

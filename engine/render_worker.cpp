@@ -35,7 +35,7 @@ class ProgramEngines final : public WorkerEngines {
   void Start() override {
     roInitialized_ = SUCCEEDED(RoInitialize(RO_INIT_MULTITHREADED));
     if (roInitialized_) windows_.Start();
-    BootstrapEngine(pdfium_, windows_.Ready(), forceWindowsEngine_);
+    status_ = BootstrapEngine(pdfium_, windows_.Ready(), forceWindowsEngine_);
   }
   void Stop() override {
     pdfium_.Close();
@@ -50,12 +50,15 @@ class ProgramEngines final : public WorkerEngines {
     if (!g_rebuildRunner) return WorkerEngines::Rebuild(job, message);
     return g_rebuildRunner(pdfium_, job, message);
   }
+  std::wstring StatusText() const override { return status_; }
+  bool BmpMode() const override { return windows_.BmpMode(); }
 
  private:
   PdfiumEngine pdfium_;
   WindowsPdfEngine windows_;
   bool forceWindowsEngine_;
   bool roInitialized_ = false;
+  std::wstring status_;
 };
 
 }  // namespace
@@ -170,6 +173,8 @@ bool RenderWorker::Start(std::unique_ptr<WorkerEngines> engines) {
   serving_ = nullptr;
   mainPageCount_ = 0;
   queue_ = JobQueue();
+  enginesStarted_ = pdfiumLoaded_ = bmpMode_ = false;
+  engineStatus_.clear();
   ended_ = false;
   if (!wake_ || !engines_) return false;
   thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
@@ -298,12 +303,26 @@ WorkerSnapshot RenderWorker::Snapshot() {
   s.waiting = queue_.Size();
   s.busy = queue_.Busy();
   s.running = queue_.Running();
+  s.enginesStarted = enginesStarted_;
+  s.pdfiumLoaded = pdfiumLoaded_;
+  s.bmpMode = bmpMode_;
+  s.engineStatus = engineStatus_;
   LeaveCriticalSection(&lock_);
   return s;
 }
 
 void RenderWorker::Loop() {
   engines_->Start();
+  {
+    std::wstring status = engines_->StatusText();
+    const bool pdfium = engines_->Pdfium().Ready();
+    EnterCriticalSection(&lock_);
+    engineStatus_.swap(status);
+    pdfiumLoaded_ = pdfium;
+    bmpMode_ = engines_->BmpMode();
+    enginesStarted_ = true;
+    LeaveCriticalSection(&lock_);
+  }
   for (;;) {
     // Spare pictures are let go once the worker has been idle a while.
     if (WaitForSingleObject(wake_.Get(), kSpareKeepMs) == WAIT_TIMEOUT) {
@@ -314,6 +333,7 @@ void RenderWorker::Loop() {
       RenderJob job;
       EnterCriticalSection(&lock_);
       bool got = queue_.TakeNext(job);
+      bmpMode_ = engines_->BmpMode();
       LeaveCriticalSection(&lock_);
       if (!got) break;
       if (job.kind == kJobQuit) {

@@ -77,6 +77,11 @@ class WorkerEngines {
   virtual PdfEngine& Windows() = 0;
   // Rebuilds a PDF through the engine (a job of kind 11); fills `message`.
   virtual HRESULT Rebuild(const RenderJob& job, std::wstring& message);
+  // What Start found out about the engines: the PDFium DLL's path, or why
+  // PDFium isn't used. Worker thread only.
+  virtual std::wstring StatusText() const { return std::wstring(); }
+  // Whether the Windows engine asks for BMP output. Worker thread only.
+  virtual bool BmpMode() const { return false; }
 };
 
 // The program's engines: PDFium put in place by the bootstrap (not when
@@ -94,6 +99,12 @@ struct WorkerSnapshot {
   size_t waiting = 0;
   bool busy = false;
   JobSummary running;
+  // Published by the worker once its engines have started (before it posts
+  // any result), and the bitmap mode again before every job.
+  bool enginesStarted = false;
+  bool pdfiumLoaded = false;
+  bool bmpMode = false;
+  std::wstring engineStatus;
 };
 
 class RenderWorker {
@@ -174,6 +185,11 @@ class RenderWorker {
   std::atomic<bool> ended_{false};
   std::atomic<HWND> target_{nullptr};
   JobQueue queue_;  // under lock_
+  // Under lock_: what the worker publishes for the diagnostic report.
+  bool enginesStarted_ = false;
+  bool pdfiumLoaded_ = false;
+  bool bmpMode_ = false;
+  std::wstring engineStatus_;
 
   // Worker-thread state.
   std::unique_ptr<WorkerEngines> engines_;

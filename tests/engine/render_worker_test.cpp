@@ -124,6 +124,16 @@ TEST_F(Worker, OpenPostsTheDocumentAndItsBroughtInPages) {
   EXPECT_GE(closes, 3);
 }
 
+// The report reads the engine status from the UI thread: it is there as
+// soon as the first result has arrived, and it comes from the engines' start.
+TEST_F(Worker, EngineStatusIsPublishedBeforeTheFirstResult) {
+  ASSERT_NE(OpenAndWait(1), nullptr);
+  WorkerSnapshot s = worker.Snapshot();
+  EXPECT_TRUE(s.enginesStarted);
+  EXPECT_EQ(s.engineStatus, L"C:\\data\\pdfium-test.dll");
+  EXPECT_EQ(s.pdfiumLoaded, pdfium.Ready());
+}
+
 TEST_F(Worker, PicturesAndThumbnailsAlternateAndUseLcdTextOnlyForTheView) {
   ASSERT_NE(OpenAndWait(1), nullptr);
   HoldWorker(1);

@@ -236,6 +236,7 @@ class FakeEngines final : public WorkerEngines {
   void Stop() override { *stopped_ = true; }
   PdfEngine& Pdfium() override { return *pdfium_; }
   PdfEngine& Windows() override { return *windows_; }
+  std::wstring StatusText() const override { return L"C:\\data\\pdfium-test.dll"; }
 
  private:
   FakeEngine* pdfium_;
