@@ -375,3 +375,19 @@ bool WaitForTitle(FolivexApp& app, const std::wstring& title, DWORD timeoutMs) {
 }
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+bool WaitForStatus(FolivexApp& app, int part, const std::wstring& text, DWORD timeoutMs) {
+  ULONGLONG end = GetTickCount64() + timeoutMs;
+  do {
+    std::vector<std::wstring> parts = app.StatusParts();
+    if (int(parts.size()) > part && parts[size_t(part)] == text) return true;
+    Sleep(50);
+  } while (GetTickCount64() < end);
+  return false;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string narrow;
+  for (wchar_t c : text) narrow += c < 128 ? char(c) : '?';
+  return narrow;
+}

@@ -86,3 +86,7 @@ std::wstring DialogMessage(HWND dialog);
 void Press(HWND dialog, int id);
 void Type(HWND edit, const std::wstring& text);
 bool WaitForTitle(FolivexApp& app, const std::wstring& title, DWORD timeoutMs = 20000);
+// Waits until status bar part `part` holds `text`.
+bool WaitForStatus(FolivexApp& app, int part, const std::wstring& text, DWORD timeoutMs = 15000);
+// 8-bit text for a failure message ('?' for what isn't ASCII).
+std::string Narrow(const std::wstring& text);

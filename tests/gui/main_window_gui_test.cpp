@@ -11,18 +11,6 @@
 
 namespace {
 
-bool WaitForStatus(FolivexApp& app, int part, const std::wstring& text, DWORD timeoutMs = 15000) {
-  ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
-    std::vector<std::wstring> parts = app.StatusParts();
-    if (int(parts.size()) > part && parts[size_t(part)] == text) return true;
-    Sleep(50);
-  } while (GetTickCount64() < end);
-  return false;
-}
-
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
 std::string StatusDump(FolivexApp& app) {
   std::string all;
   for (const std::wstring& part : app.StatusParts()) all += "[" + Narrow(part) + "]";

@@ -11,22 +11,6 @@
 
 namespace {
 
-bool WaitForStatus(FolivexApp& app, int part, const std::wstring& text, DWORD timeoutMs = 15000) {
-  ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
-    std::vector<std::wstring> parts = app.StatusParts();
-    if (int(parts.size()) > part && parts[size_t(part)] == text) return true;
-    Sleep(50);
-  } while (GetTickCount64() < end);
-  return false;
-}
-
-std::string Narrow(const std::wstring& w) {
-  std::string n;
-  for (wchar_t c : w) n += c < 128 ? char(c) : '?';
-  return n;
-}
-
 // The top band of the page view as it settles: the title line of the page
 // shown at the top. Taken again until two looks agree (pictures arrive
 // after placeholders).

@@ -67,7 +67,7 @@ class Printing : public ::testing::Test {
   // what came out of the printer. (Wine's print dialog hands back no page
   // range, so the ranges are left to the unit tests of the print list.)
   std::vector<PrintedPage> Print(const std::wstring& pdf, const std::wstring& title, PrintSettings settings,
-                                 bool screenshots = false) {
+                                 bool screenshots = false, void (*before)(FolivexApp&) = nullptr) {
     std::vector<PrintedPage> pages;
     SetNumber(L"PrintScale", settings.scale);
     SetNumber(L"PrintQuality", settings.quality);
@@ -80,6 +80,7 @@ class Printing : public ::testing::Test {
     FolivexApp app(Quoted(pdf));
     EXPECT_TRUE(app.MainWindow() != nullptr);
     EXPECT_TRUE(WaitForTitle(app, title + L" - Folivex"));
+    if (before) before(app);
     app.Command(CMD_PRINT);
     HWND dialog = WaitForDialog(app, L"Print", 20000);
     EXPECT_NE(dialog, nullptr);
@@ -142,6 +143,17 @@ TEST_F(Printing, AllPagesPrintInOrderTurnedToThePaperAtTheQualitysSize) {
     EXPECT_EQ(pages[k].imageWidth, 2550);
     EXPECT_EQ(pages[k].imageHeight, 3300);
   }
+}
+
+TEST_F(Printing, PagesPrintInTheOrderOnScreenBeforeItIsSaved) {
+  // Alt+Down makes page 1 page 2; nothing is saved.
+  std::vector<PrintedPage> pages = Print(TestPdf(L"sample5.pdf"), L"sample5.pdf", {0, 1, 1}, false, [](FolivexApp& app) {
+    app.Key(VK_DOWN, false, false, true);
+    EXPECT_TRUE(WaitForTitle(app, L"* sample5.pdf - Folivex"));
+  });
+  ASSERT_EQ(pages.size(), 5u);
+  const int shown[] = {2, 1, 3, 4, 5};
+  for (int k = 0; k < 5; ++k) EXPECT_NEAR(pages[k].red, SampleRed(shown[k]), 10) << "printed page " << k + 1;
 }
 
 TEST_F(Printing, LandscapePagesPrintUprightAndSmallerWithoutAutoRotation) {

@@ -10,8 +10,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
 RECT Inside(RECT r, int by) {
   InflateRect(&r, -by, -by);
   return r;
