@@ -10,7 +10,7 @@
 #include "ui/commands.h"
 #include "base/handles.h"
 #include "tests/gui/gui_harness.h"
-#include "tests/gui/test_printer.h"
+#include "tests/base/test_printer.h"
 
 namespace {
 
