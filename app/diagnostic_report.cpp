@@ -18,6 +18,7 @@
 #include "doc/document.h"
 #include "doc/settings.h"
 #include "engine/render_worker.h"
+#include "pages/page_panel.h"
 #include "ui/ui_context.h"
 
 namespace {
@@ -105,7 +106,12 @@ ReportFacts GatherFacts(HWND main) {
     f.viewWidth = r.right;
     f.viewHeight = r.bottom;
   }
-  f.panelSetting = g_settings.PagePanel != 0;  // the page panel window itself isn't part of this build
+  f.panelSetting = g_settings.PagePanel != 0;
+  const PagePanelNumbers panel = PagePanelState();
+  f.panelWidth = panel.width;
+  f.panelHeight = panel.height;
+  f.panelScroll = panel.scroll;
+  f.panelRange = panel.range;
 
   f.loaded = g_doc.loaded;
   f.loading = g_doc.loading;

@@ -426,6 +426,17 @@ void PagePanelShowPosition(int position) {
   Repaint();
 }
 
+PagePanelNumbers PagePanelState() {
+  PagePanelNumbers n;
+  if (!g_panel.window) return n;
+  const ThumbGeometry& g = g_panel.geometry;
+  n.width = g.width;
+  n.height = g.height;
+  n.scroll = g.scroll;
+  n.range = g.total;
+  return n;
+}
+
 bool PagePanelCancelDrag() {
   if (g_panel.pressed < 0 && !g_panel.dragging) return false;
   EndDrag();

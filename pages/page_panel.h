@@ -29,3 +29,13 @@ void PagePanelLayout();
 void PagePanelShowPosition(int position);
 // Esc: ends a press or drag without moving anything; true when there was one.
 bool PagePanelCancelDrag();
+
+// The panel's client size, scroll offset and the height of its list, for
+// the diagnostic report (zeros without a panel).
+struct PagePanelNumbers {
+  int width = 0;
+  int height = 0;
+  int scroll = 0;
+  int range = 0;
+};
+PagePanelNumbers PagePanelState();
