@@ -28,27 +28,20 @@ constexpr wchar_t kCopiedText[] =
     L"It was also copied to the clipboard, so you can paste it (Ctrl+V) straight into an email or chat.";
 
 std::wstring ReadText(HKEY key, const wchar_t* name, DWORD maxBytes) {
-  std::wstring text(maxBytes / sizeof(wchar_t) + 1, L'\0');
-  DWORD type = 0, size = maxBytes;
-  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS ||
-      type != REG_SZ)
-    return std::wstring();
-  text.resize(wcsnlen(text.c_str(), size / sizeof(wchar_t)));
+  std::wstring text;
+  ReadRegistryText(key, name, maxBytes, text);
   return text;
 }
 
 void ReadWindowsVersion(ReportFacts& f) {
-  HKEY raw = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
-                    KEY_READ | KEY_WOW64_64KEY, &raw) != ERROR_SUCCESS)
-    return;
-  UniqueRegKey key(raw);
+  UniqueRegKey key = OpenRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                                     KEY_READ | KEY_WOW64_64KEY);
+  if (!key) return;
   f.productName = ReadText(key.Get(), L"ProductName", 256);
   f.displayVersion = ReadText(key.Get(), L"DisplayVersion", 64);
   f.buildNumber = ReadText(key.Get(), L"CurrentBuildNumber", 64);
-  DWORD ubr = 0, type = 0, size = sizeof(ubr);
-  if (RegQueryValueExW(key.Get(), L"UBR", nullptr, &type, reinterpret_cast<BYTE*>(&ubr), &size) == ERROR_SUCCESS &&
-      type == REG_DWORD && size == sizeof(ubr)) {
+  DWORD ubr = 0;
+  if (ReadRegistryNumber(key.Get(), L"UBR", ubr)) {
     f.hasUbr = true;
     f.ubr = ubr;
   }
@@ -171,11 +164,7 @@ std::wstring ReportFolder() {
   PWSTR desktop = nullptr;
   if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &desktop)) && desktop) folder = desktop;
   CoTaskMemFree(desktop);
-  if (folder.empty()) {
-    wchar_t temp[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-    if (n > 0 && n <= MAX_PATH) folder.assign(temp, n);
-  }
+  if (folder.empty()) folder = TempFolder();
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
   return folder;
 }

@@ -14,35 +14,22 @@ constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 constexpr wchar_t kPolicyKey[] = L"Software\\Corvane\\Folivex\\Policy";
 
 UniqueRegKey OpenForReading(HKEY root, const wchar_t* path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return UniqueRegKey();
-  return UniqueRegKey(key);
+  return OpenRegistryKey(root, path, KEY_READ | KEY_WOW64_64KEY);
 }
 
 // InstallLocation without trailing backslashes; empty when missing.
 std::wstring InstallLocation(HKEY root) {
   UniqueRegKey key = OpenForReading(root, kUninstallKey);
-  if (!key) return std::wstring();
-  wchar_t buffer[1024] = {};  // 2046 bytes of text and the terminator
-  DWORD type = 0, size = 2046;
-  if (RegQueryValueExW(key.Get(), L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_SZ)
-    return std::wstring();
-  std::wstring location(buffer, wcsnlen(buffer, size / sizeof(wchar_t)));
+  std::wstring location;
+  if (!key || !ReadRegistryText(key.Get(), L"InstallLocation", 2046, location)) return std::wstring();
   while (!location.empty() && location.back() == L'\\') location.pop_back();
   return location;
 }
 
 bool UpdatesDisabled(HKEY root) {
   UniqueRegKey key = OpenForReading(root, kPolicyKey);
-  if (!key) return false;
-  DWORD value = 0, type = 0, size = sizeof(value);
-  if (RegQueryValueExW(key.Get(), L"DisableUpdates", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_DWORD || size != sizeof(value))
-    return false;
-  return value != 0;
+  DWORD value = 0;
+  return key && ReadRegistryNumber(key.Get(), L"DisableUpdates", value) && value != 0;
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) {

@@ -108,9 +108,7 @@ void OnDropFiles(HWND window, HDROP drop) {
 }
 
 void OnCleanupTimer(HWND window) {
-  wchar_t temp[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
-  RunCleanup(ProgramPath(), n > 0 && n <= MAX_PATH ? std::wstring(temp, n) : std::wstring());
+  RunCleanup(ProgramPath(), TempFolder());
   if (++g_cleanupRuns >= kCleanupRuns) KillTimer(window, kCleanupTimer);
 }
 

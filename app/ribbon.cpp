@@ -9,6 +9,7 @@
 #include "app/settings_tab.h"
 #include "base/handles.h"
 #include "doc/document.h"
+#include "ui/paint.h"
 
 RibbonRuntime g_ribbon;
 
@@ -148,26 +149,6 @@ void OnWheel(HWND window, WPARAM wParam, LPARAM lParam) {
   SelectTab(RibbonTabAfterWheel(g_ribbon.currentTab, GET_WHEEL_DELTA_WPARAM(wParam)));
 }
 
-void OnPaint(HWND window) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
-  RECT client;
-  GetClientRect(window, &client);
-  int w = client.right, h = client.bottom;
-  if (w > 0 && h > 0) {
-    UniqueDc back(CreateCompatibleDC(dc));
-    Gdi<HBITMAP> bitmap(CreateCompatibleBitmap(dc, w, h));
-    if (back && bitmap) {
-      SelectedObject selected(back.Get(), bitmap.Get());
-      PaintRibbon(back.Get(), client);
-      BitBlt(dc, 0, 0, w, h, back.Get(), 0, 0, SRCCOPY);
-    } else {
-      PaintRibbon(dc, client);  // no memory for a back buffer: draw directly
-    }
-  }
-  EndPaint(window, &ps);
-}
-
 }  // namespace
 
 HWND CreateTooltipControl(HWND owner, int initialDelayMs) {
@@ -260,7 +241,7 @@ LRESULT CALLBACK RibbonWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      OnPaint(window);
+      PaintBuffered(window, PaintRibbon);
       return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(window, ClientPoint(lParam));

@@ -1,6 +1,7 @@
 // Drawing the ribbon into its back buffer.
 #include "app/app_state.h"
 #include "base/handles.h"
+#include "ui/paint.h"
 #include "app/ribbon_icons.h"
 #include "app/ribbon_internal.h"
 
@@ -22,28 +23,10 @@ constexpr COLORREF kLabelDimmed = RGB(160, 160, 160);
 
 RECT Win(const RibbonRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-void Fill(HDC dc, const RECT& r, COLORREF colour) {
-  SetDCBrushColor(dc, colour);
-  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-}
+void HLine(HDC dc, int x0, int x1, int y, COLORREF colour) { FillColour(dc, {x0, y, x1, y + 1}, colour); }
+void VLine(HDC dc, int x, int y0, int y1, COLORREF colour) { FillColour(dc, {x, y0, x + 1, y1}, colour); }
 
-void HLine(HDC dc, int x0, int x1, int y, COLORREF colour) { Fill(dc, {x0, y, x1, y + 1}, colour); }
-void VLine(HDC dc, int x, int y0, int y1, COLORREF colour) { Fill(dc, {x, y0, x + 1, y1}, colour); }
-
-void Rounded(HDC dc, const RECT& r, COLORREF fill, COLORREF border) {
-  SelectedObject pen(dc, GetStockObject(DC_PEN));
-  SelectedObject brush(dc, GetStockObject(DC_BRUSH));
-  SetDCPenColor(dc, border);
-  SetDCBrushColor(dc, fill);
-  int corner = Scaled(6);
-  RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
-}
-
-void Text(HDC dc, const wchar_t* text, RECT r, COLORREF colour, HFONT font, UINT format) {
-  SelectedObject selected(dc, font);
-  SetTextColor(dc, colour);
-  DrawTextW(dc, text, -1, &r, format | DT_NOPREFIX);
-}
+void Rounded(HDC dc, const RECT& r, COLORREF fill, COLORREF border) { RoundedBox(dc, r, fill, border, Scaled(6)); }
 
 void PaintTabs(HDC dc) {
   const RibbonLayout& layout = g_ribbon.layout;
@@ -52,15 +35,15 @@ void PaintTabs(HDC dc) {
     RECT r = Win(layout.tabs[i]);
     bool current = i == g_ribbon.currentTab;
     if (current) {
-      Fill(dc, r, kPanel);
+      FillColour(dc, r, kPanel);
       VLine(dc, r.left, r.top, r.bottom, kLine);
       VLine(dc, r.right - 1, r.top, r.bottom, kLine);
       HLine(dc, r.left, r.right, r.top, kLine);
-      Fill(dc, {r.left + Scaled(10), r.bottom - Scaled(3), r.right - Scaled(10), r.bottom - Scaled(1)}, kAccent);
-      Text(dc, tabs[size_t(i)].name, r, kAccent, g_ui.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      FillColour(dc, {r.left + Scaled(10), r.bottom - Scaled(3), r.right - Scaled(10), r.bottom - Scaled(1)}, kAccent);
+      DrawLabel(dc, tabs[size_t(i)].name, r, kAccent, g_ui.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     } else {
-      if (i == g_ribbon.hoveredTab) Fill(dc, r, kTabHover);
-      Text(dc, tabs[size_t(i)].name, r, kTabText, g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      if (i == g_ribbon.hoveredTab) FillColour(dc, r, kTabHover);
+      DrawLabel(dc, tabs[size_t(i)].name, r, kTabText, g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
   }
 }
@@ -68,7 +51,7 @@ void PaintTabs(HDC dc) {
 void PaintVersionLink(HDC dc) {
   RECT r = Win(g_ribbon.layout.versionLink);
   if (g_ribbon.linkHovered) Rounded(dc, r, kHoverFill, kHoverBorder);
-  Text(dc, kRibbonVersionText, r, kLinkText, g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawLabel(dc, kRibbonVersionText, r, kLinkText, g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
 void PaintGroups(HDC dc) {
@@ -76,7 +59,7 @@ void PaintGroups(HDC dc) {
   for (int i = 0; i < layout.groupCount; ++i) {
     RECT g = Win(layout.groups[i]);
     RECT name = {g.left, g.bottom - Scaled(20), g.right, g.bottom - Scaled(3)};
-    Text(dc, layout.groupEntries[i]->name, name, kGroupText, g_ui.fontNormal,
+    DrawLabel(dc, layout.groupEntries[i]->name, name, kGroupText, g_ui.fontNormal,
          DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     VLine(dc, g.right, g.top + Scaled(8), g.bottom - Scaled(6), kLine);
   }
@@ -103,7 +86,7 @@ void PaintButtons(HDC dc) {
       DrawRibbonIcon(dc, icons, button.icon, x, r.top + Scaled(5), look.enabled ? 255 : 80);
     }
     RECT label = {r.left + Scaled(2), r.top + Scaled(40), r.right - Scaled(2), r.bottom};
-    Text(dc, button.label, label, look.enabled ? kLabel : kLabelDimmed, g_ui.fontNormal,
+    DrawLabel(dc, button.label, label, look.enabled ? kLabel : kLabelDimmed, g_ui.fontNormal,
          DT_CENTER | DT_WORDBREAK);
   }
 }
@@ -113,8 +96,8 @@ void PaintButtons(HDC dc) {
 void PaintRibbon(HDC dc, const RECT& client) {
   int w = client.right, h = client.bottom;
   int strip = Scaled(kRibbonStripHeight);
-  Fill(dc, {0, 0, w, strip}, kStrip);
-  Fill(dc, {0, strip, w, h}, kPanel);
+  FillColour(dc, {0, 0, w, strip}, kStrip);
+  FillColour(dc, {0, strip, w, h}, kPanel);
   HLine(dc, 0, w, strip - 1, kLine);
   HLine(dc, 0, w, h - 1, kLine);
   SetBkMode(dc, TRANSPARENT);

@@ -1,6 +1,7 @@
 #include "base/win_util.h"
 
 #include <cwchar>
+#include <utility>
 #include <new>
 
 #include "base/handles.h"
@@ -26,6 +27,16 @@ std::wstring ProgramPath() {
     if (path.size() >= 32768) return std::wstring();
     path.resize(path.size() * 2);
   }
+}
+
+std::wstring TempFolder() {
+  DWORD need = GetTempPathW(0, nullptr);
+  if (need == 0) return std::wstring();
+  std::wstring temp(need, L'\0');
+  DWORD n = GetTempPathW(need, temp.data());
+  if (n == 0 || n >= need) return std::wstring();
+  temp.resize(n);
+  return temp;
 }
 
 std::wstring SystemErrorText(DWORD code) {
@@ -83,5 +94,33 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::w
     error = CouldNotRead(lastError);
     return false;
   }
+  return true;
+}
+
+UniqueRegKey OpenRegistryKey(HKEY root, const wchar_t* path, REGSAM access) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path, 0, access, &key) != ERROR_SUCCESS) return UniqueRegKey();
+  return UniqueRegKey(key);
+}
+
+bool ReadRegistryNumber(HKEY key, const wchar_t* name, DWORD& value) {
+  DWORD read = 0, type = 0, size = sizeof(read);
+  // A REG_DWORD written with fewer than 4 bytes would leave part of the
+  // value unfilled, so only a full one counts.
+  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&read), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof(read))
+    return false;
+  value = read;
+  return true;
+}
+
+bool ReadRegistryText(HKEY key, const wchar_t* name, DWORD maxBytes, std::wstring& text) {
+  std::wstring buffer(maxBytes / sizeof(wchar_t) + 1, L'\0');
+  DWORD type = 0, size = maxBytes;
+  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS ||
+      type != REG_SZ || size > maxBytes)
+    return false;
+  buffer.resize(wcsnlen(buffer.c_str(), size / sizeof(wchar_t)));
+  text = std::move(buffer);
   return true;
 }

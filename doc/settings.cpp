@@ -1,6 +1,7 @@
 #include "doc/settings.h"
 
 #include "base/handles.h"
+#include "base/win_util.h"
 
 Settings g_settings;
 
@@ -8,12 +9,8 @@ namespace {
 
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored placement record is 44 bytes");
 
-// The program key opened for reading, or null when it can't be opened.
-UniqueRegKey OpenForReading() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return UniqueRegKey();
-  return UniqueRegKey(key);
-}
+// The program key opened for reading, or empty when it can't be opened.
+UniqueRegKey OpenForReading() { return OpenRegistryKey(HKEY_CURRENT_USER, kSettingsKeyPath, KEY_READ); }
 
 void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
   HKEY raw = nullptr;
@@ -28,15 +25,8 @@ void StoreValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
 
 uint32_t ReadSettingNumber(const wchar_t* name, uint32_t defaultValue) {
   UniqueRegKey key = OpenForReading();
-  if (!key) return defaultValue;
-  DWORD type = 0;
   DWORD value = 0;
-  DWORD size = sizeof value;
-  LSTATUS rc = RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-  // A REG_DWORD written with fewer than 4 bytes would leave part of `value`
-  // unfilled, so only a full one counts.
-  if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return defaultValue;
-  return value;
+  return key && ReadRegistryNumber(key.Get(), name, value) ? value : defaultValue;
 }
 
 void WriteSettingNumber(const wchar_t* name, uint32_t value) {
@@ -46,16 +36,8 @@ void WriteSettingNumber(const wchar_t* name, uint32_t value) {
 
 std::wstring ReadSettingText(const wchar_t* name, const std::wstring& defaultValue) {
   UniqueRegKey key = OpenForReading();
-  if (!key) return defaultValue;
-  wchar_t buffer[kMaxSettingTextBytes / sizeof(wchar_t)];
-  DWORD type = 0;
-  DWORD size = kMaxSettingTextBytes;
-  LSTATUS rc = RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  if (rc != ERROR_SUCCESS || type != REG_SZ || size > kMaxSettingTextBytes) return defaultValue;
-  size_t count = size / sizeof(wchar_t);
-  size_t length = 0;
-  while (length < count && buffer[length] != L'\0') ++length;
-  return std::wstring(buffer, length);
+  std::wstring text;
+  return key && ReadRegistryText(key.Get(), name, kMaxSettingTextBytes, text) ? text : defaultValue;
 }
 
 void WriteSettingText(const wchar_t* name, const std::wstring& text) {
@@ -147,8 +129,7 @@ void WriteSettingBinary(const wchar_t* name, const void* data, uint32_t size) {
 }
 
 void DeleteSettingValue(const wchar_t* name) {
-  HKEY raw = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS) return;
-  UniqueRegKey key(raw);
+  UniqueRegKey key = OpenRegistryKey(HKEY_CURRENT_USER, kSettingsKeyPath, KEY_SET_VALUE);
+  if (!key) return;
   RegDeleteValueW(key.Get(), name);
 }

@@ -172,18 +172,7 @@ EngineFolders ProgramEngineFolders() {
   if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, data)) && data[0])
     folders.data = WithoutTrailingBackslashes(data) + L"\\Corvane\\Folivex";
 
-  // The temporary folder, however long it is.
-  std::wstring temp;
-  DWORD need = GetTempPathW(0, nullptr);
-  if (need > 0) {
-    temp.assign(need, L'\0');
-    DWORD n = GetTempPathW(need, temp.data());
-    if (n > 0 && n < need)
-      temp.resize(n);
-    else
-      temp.clear();
-  }
-  temp = WithoutTrailingBackslashes(temp);
+  const std::wstring temp = WithoutTrailingBackslashes(TempFolder());
   if (!temp.empty()) folders.temp = temp + L"\\Folivex";
   return folders;
 }

@@ -88,6 +88,13 @@ void DeleteFiles(const std::vector<std::wstring>& files) {
   for (const std::wstring& file : files) DeleteFileW(file.c_str());
 }
 
+// The files flushed close jobs were to delete, added to `files`: the engines
+// may still hold them.
+void TakeFilesToDelete(std::vector<RenderJob>& flushed, std::vector<std::wstring>& files) {
+  for (RenderJob& old : flushed)
+    for (std::wstring& file : old.deleteAfter) files.push_back(std::move(file));
+}
+
 }  // namespace
 
 void CompleteUnrunJob(RenderJob& job) {
@@ -242,10 +249,8 @@ void RenderWorker::FlushAndEnqueue(RenderJob job) {
   if (thread_ && !ended_) {
     EnterCriticalSection(&lock_);
     flushed = queue_.TakeAll();
-    // A close that never ran leaves its files to this one: the engines may
-    // still hold them.
-    for (RenderJob& old : flushed)
-      for (std::wstring& file : old.deleteAfter) job.deleteAfter.push_back(std::move(file));
+    // A close that never ran leaves its files to this one.
+    TakeFilesToDelete(flushed, job.deleteAfter);
     queue_.Push(std::move(job), false);
     LeaveCriticalSection(&lock_);
     SetEvent(wake_.Get());
@@ -280,10 +285,8 @@ bool RenderWorker::Shutdown(DWORD timeoutMs) {
   LeaveCriticalSection(&lock_);
   SetEvent(wake_.Get());
   std::vector<std::wstring> leftovers;
-  for (RenderJob& old : flushed) {
-    for (std::wstring& file : old.deleteAfter) leftovers.push_back(std::move(file));
-    CompleteUnrunJob(old);
-  }
+  TakeFilesToDelete(flushed, leftovers);
+  for (RenderJob& old : flushed) CompleteUnrunJob(old);
 
   if (WaitForSingleObject(thread_.Get(), timeoutMs) != WAIT_OBJECT_0) {
     LogEvent(L"The render worker did not end within %lu ms", timeoutMs);

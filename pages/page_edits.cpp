@@ -31,13 +31,11 @@ uint64_t AsNumber(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32)
 // Copies `path` to a new private copy; the copy is writable and dated now,
 // so that the cleanup of old copies never takes one that is in use.
 bool MakePrivateCopy(const std::wstring& path, std::wstring& copy, DWORD& error) {
-  std::wstring temp(MAX_PATH + 1, L'\0');
-  DWORD n = GetTempPathW(DWORD(temp.size()), temp.data());
-  if (n == 0 || n > temp.size()) {
-    error = n == 0 ? GetLastError() : ERROR_BUFFER_OVERFLOW;
+  const std::wstring temp = TempFolder();
+  if (temp.empty()) {
+    error = GetLastError();
     return false;
   }
-  temp.resize(n);
   copy = ImportCopyPath(temp, GetCurrentProcessId(), ++g_importCounter);
   if (!CopyFileW(path.c_str(), copy.c_str(), FALSE)) {
     error = GetLastError();

@@ -15,6 +15,7 @@
 #include "pages/page_edits.h"
 #include "pages/thumb_layout.h"
 #include "ui/commands.h"
+#include "ui/paint.h"
 #include "ui/ui_context.h"
 
 namespace {
@@ -71,9 +72,7 @@ void ScrollTo(int offset) {
 }
 
 void FillRectColour(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
-  RECT r = {left, top, right, bottom};
-  SetBkColor(dc, colour);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+  FillColour(dc, {left, top, right, bottom}, colour);
 }
 
 void Frame(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
@@ -81,12 +80,6 @@ void Frame(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
   FillRectColour(dc, left, bottom - 1, right, bottom, colour);
   FillRectColour(dc, left, top, left + 1, bottom, colour);
   FillRectColour(dc, right - 1, top, right, bottom, colour);
-}
-
-void Text(HDC dc, const wchar_t* text, RECT r, COLORREF colour, HFONT font, UINT format) {
-  SelectedObject selected(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
-  SetTextColor(dc, colour);
-  DrawTextW(dc, text, -1, &r, format | DT_NOPREFIX);
 }
 
 // Copies a cached picture into a slot, stretched with halftone when the
@@ -137,10 +130,10 @@ void PaintHeader(HDC dc, int width) {
   // Only the Pages view is built so far: it is always the active one.
   RECT pages = {x, 0, x + S(62), header - 1};
   FillRectColour(dc, pages.left + S(6), header - S(4), pages.right - S(6), header - 1, kAccent);
-  Text(dc, L"Pages", pages, kAccent, g_ui.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawLabel(dc, L"Pages", pages, kAccent, g_ui.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   x += S(62);
   RECT bookmarks = {x, 0, x + S(92), header - 1};
-  Text(dc, L"Bookmarks", bookmarks, hasBookmarks ? kTab : kTabDisabled, g_ui.fontNormal,
+  DrawLabel(dc, L"Bookmarks", bookmarks, hasBookmarks ? kTab : kTabDisabled, g_ui.fontNormal,
        DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
@@ -156,13 +149,7 @@ void PaintPages(HDC dc, int width) {
     if (slot.top - S(10) >= g.scroll + g.ListHeight()) break;
     const int x = (width - slot.width) / 2, y = header + slot.top - g.scroll;
     const bool selected = p == g_doc.pages.selected;
-    if (selected) {
-      SelectedObject pen(dc, GetStockObject(DC_PEN));
-      SelectedObject brush(dc, GetStockObject(DC_BRUSH));
-      SetDCPenColor(dc, kAccent);
-      SetDCBrushColor(dc, kSelectedBack);
-      RoundRect(dc, S(6), y - S(5), width - S(6), y + slot.height + S(24), S(6), S(6));
-    }
+    if (selected) RoundedBox(dc, {S(6), y - S(5), width - S(6), y + slot.height + S(24)}, kSelectedBack, kAccent, S(6));
     const int source = g_doc.pages.order[size_t(p)];
     int askW = 0, askH = 0;
     UnrotatedSize(slot, rotation, askW, askH);
@@ -183,7 +170,7 @@ void PaintPages(HDC dc, int width) {
     Frame(dc, x - 1, y - 1, x + slot.width + 1, y + slot.height + 1, kLine);
     RECT number = {S(6), y + slot.height + S(3), width - S(6), y + slot.height + S(22)};
     const std::wstring label = std::to_wstring(p + 1);
-    Text(dc, label.c_str(), number, selected ? kAccent : kNumber, selected ? g_ui.fontBold : g_ui.fontNormal,
+    DrawLabel(dc, label.c_str(), number, selected ? kAccent : kNumber, selected ? g_ui.fontBold : g_ui.fontNormal,
          DT_CENTER | DT_SINGLELINE | DT_VCENTER);
   }
   // Where a dragged page would land.
@@ -200,33 +187,21 @@ void PaintPages(HDC dc, int width) {
   RequestThumbs(wanted);
 }
 
-void Paint(HWND window) {
-  PAINTSTRUCT ps;
-  HDC target = BeginPaint(window, &ps);
-  RECT client;
-  GetClientRect(window, &client);
+void DrawPanel(HDC dc, const RECT& client) {
   const int width = client.right, height = client.bottom;
-  if (width > 0 && height > 0) {
-    UniqueDc back(CreateCompatibleDC(target));
-    Gdi<HBITMAP> bitmap(CreateCompatibleBitmap(target, width, height));
-    HDC dc = back && bitmap ? back.Get() : target;
-    SelectedObject selected(back.Get(), bitmap.Get());
-    SetBkMode(dc, TRANSPARENT);
-    FillRectColour(dc, 0, 0, width, height, kPanelBack);
-    FillRectColour(dc, 0, 0, 1, height, kLine);
-    if (!g_doc.loaded) {
-      RECT r = {S(12), g_panel.geometry.Header() + S(20), width - S(12), height};
-      Text(dc,
-           L"Page panel\n\nWhen a PDF is open, a small picture of every page appears here.\n\nClick a page to jump "
-           L"to it.\n\nDrag a page up or down to move it.",
-           r, kHint, g_ui.fontNormal, DT_CENTER | DT_WORDBREAK);
-    } else {
-      PaintPages(dc, width);
-    }
-    PaintHeader(dc, width);
-    if (dc != target) BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+  SetBkMode(dc, TRANSPARENT);
+  FillRectColour(dc, 0, 0, width, height, kPanelBack);
+  FillRectColour(dc, 0, 0, 1, height, kLine);
+  if (!g_doc.loaded) {
+    RECT r = {S(12), g_panel.geometry.Header() + S(20), width - S(12), height};
+    DrawLabel(dc,
+              L"Page panel\n\nWhen a PDF is open, a small picture of every page appears here.\n\nClick a page to "
+              L"jump to it.\n\nDrag a page up or down to move it.",
+              r, kHint, g_ui.fontNormal, DT_CENTER | DT_WORDBREAK);
+  } else {
+    PaintPages(dc, width);
   }
-  EndPaint(window, &ps);
+  PaintHeader(dc, width);
 }
 
 void EndDrag() {
@@ -367,8 +342,7 @@ HWND CreatePagePanel(HWND parent, bool visible) {
   hooks.panelChanged = [] {
     // Another document (or none): from the top, nothing pressed.
     g_panel.geometry.scroll = 0;
-    g_panel.pressed = g_panel.dropAt = -1;
-    g_panel.dragging = false;
+    EndDrag();
     PagePanelLayout();
   };
   SetDocumentViewHooks(hooks);
@@ -454,7 +428,7 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
     case WM_PAINT:
-      Paint(window);
+      PaintBuffered(window, DrawPanel);
       return 0;
     case WM_VSCROLL:
       OnScrollBar(window, LOWORD(wParam));
@@ -478,11 +452,7 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       if (reinterpret_cast<HWND>(lParam) != window && (g_panel.pressed >= 0 || g_panel.dragging)) {
         LogEvent(L"Thumb CAPTURECHANGED to=%p pressed=%d dragging=%d", reinterpret_cast<void*>(lParam),
                  g_panel.pressed, int(g_panel.dragging));
-        g_panel.dragging = false;
-        g_panel.pressed = -1;
-        g_panel.dropAt = -1;
-        ShowShellMessage(std::wstring());
-        Repaint();
+        EndDrag();
       }
       return 0;
     case WM_SETCURSOR:
