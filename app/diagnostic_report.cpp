@@ -105,6 +105,7 @@ ReportFacts GatherFacts(HWND main) {
   f.panelHeight = panel.height;
   f.panelScroll = panel.scroll;
   f.panelRange = panel.range;
+  f.sideView = panel.view;
 
   f.loaded = g_doc.loaded;
   f.loading = g_doc.loading;
@@ -152,6 +153,11 @@ ReportFacts GatherFacts(HWND main) {
     if (i < g_doc.view.pageHeight.size()) p.screenHeight = g_doc.view.pageHeight[i];
     p.big = DescribeCached(g_doc.pictures.Find(source));
     p.small = DescribeCached(g_doc.thumbnails.Find(source));
+    if (i < panel.slots.size()) {
+      p.slotWidth = panel.slots[i].width;
+      p.slotHeight = panel.slots[i].height;
+      p.slotTop = panel.slots[i].top;
+    }
     f.pages.push_back(p);
   }
   f.now = GetTickCount();

@@ -77,11 +77,12 @@ bool AskPasswordWithPrompt(HWND owner, bool again, std::wstring& typed) {
 void OnCreate(HWND window) {
   g_app.mainWindow = window;
   ConnectShell();
-  CreateRibbon(window, CreateTooltipControl(window, -1));
+  HWND tooltip = CreateTooltipControl(window, -1);
+  CreateRibbon(window, tooltip);
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateStatusBar(window);
   g_app.pageView = CreatePageView(window);
-  CreatePagePanel(window, g_settings.PagePanel != 0);
+  CreatePagePanel(window, g_settings.PagePanel != 0, tooltip);
   PageViewHooks viewHooks;
   viewHooks.escape = PagePanelCancelDrag;
   SetPageViewHooks(viewHooks);

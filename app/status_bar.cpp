@@ -6,6 +6,8 @@
 #include "app/ribbon.h"
 #include "app/status_text.h"
 #include "doc/document.h"
+#include "doc/layout.h"
+#include "pages/page_panel.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ void UpdateStatus() {
   SetPart(0, StatusPageText(d.loaded, d.loading, CurrentPage(d.view), count));
   SetPart(1, StatusZoomText(d.loaded, d.view.zoomMode, d.view.zoomPercent));
   SetPart(2, StatusRotationText(d.loaded, d.view.rotation));
+  PagePanelCurrentPage(d.loaded ? CurrentPage(d.view) : -1);
   RibbonStateChanged();
 }
 

@@ -19,6 +19,19 @@
 //     pictures are on screen), and after it is closed again. "Private" is the
 //     commit charge (PagefileUsage); memory is in MB of 1,000,000 bytes.
 //
+//   viewer_bench panel PDF [ROUNDS]
+//     With the page panel shown: open -> every thumbnail the panel shows is
+//     painted, against PDFium alone opening the same file and rendering those
+//     pages at the same slot sizes (one bitmap per page, like the worker).
+//
+//   viewer_bench fling PDF shown|hidden
+//     The page panel flung from top to bottom in 100 wheel turns, one a
+//     frame (16 ms, a paint after each, no waiting for the worker), then
+//     settled. The thumbnails rendered are counted against the slots of the
+//     last screen. Peak private memory is printed; run it once with the
+//     panel shown and once with it hidden (the same wheel turns reach the
+//     hidden panel), in two processes as tools/run_viewer_bench.sh does.
+//
 // FV_BENCH_TRACE=1 in the environment adds one traced round of the open
 // benchmark: every message dispatched, with its time and duration.
 //
@@ -46,6 +59,7 @@
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "engine/render_worker.h"
+#include "pages/page_panel.h"
 #include "view/page_view.h"
 #include "view/page_view_rules.h"
 
@@ -249,6 +263,28 @@ struct BarePdfium {
     return ok;
   }
 
+  // Open + the given pages rendered at their sizes; milliseconds, or -1.
+  double OpenAndRenderPages(const std::string& path, const std::vector<int>& pages, const std::vector<SIZE>& sizes) {
+    const double t0 = NowMs();
+    void* document = LoadDocument(path.c_str(), nullptr);
+    if (!document) return -1;
+    bool ok = true;
+    for (size_t i = 0; i < pages.size() && ok; ++i) {
+      void* page = LoadPage(document, pages[i]);
+      void* bitmap = page ? BitmapCreate(sizes[i].cx, sizes[i].cy, 0) : nullptr;
+      ok = bitmap != nullptr;
+      if (bitmap) {
+        BitmapFillRect(bitmap, 0, 0, sizes[i].cx, sizes[i].cy, 0xFFFFFFFFul);
+        RenderPageBitmap(bitmap, page, 0, 0, sizes[i].cx, sizes[i].cy, 0, 0x01);  // FPDF_ANNOT
+        BitmapDestroy(bitmap);
+      }
+      if (page) ClosePage(page);
+    }
+    const double elapsed = NowMs() - t0;
+    CloseDocument(document);
+    return ok ? elapsed : -1;
+  }
+
   // Open + first page rendered at width x height; milliseconds, or -1.
   double OpenAndRender(const std::string& path, int width, int height) {
     const double t0 = NowMs();
@@ -309,26 +345,33 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-int RunOpenBench(const std::wstring& path, int rounds) {
+// Loads a private copy of the worker's engine DLL (its own module, so the
+// bare client shares no state with the worker); the copy's path in `copy`.
+bool LoadBarePdfium(BarePdfium& bare, std::wstring& copy) {
   const std::wstring engineDll = EnginePathFromLog();
   if (engineDll.empty()) {
     std::printf("PDFium is not in use by the worker; nothing to compare\n");
-    return 1;
+    return false;
   }
-  // A private copy of the same DLL, so the bare client has its own module.
   wchar_t exe[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring copy = exe;
+  copy = exe;
   copy = copy.substr(0, copy.find_last_of(L"\\/") + 1) + L"viewer_bench_pdfium.dll";
   if (!CopyFileW(engineDll.c_str(), copy.c_str(), FALSE)) {
     std::printf("could not copy the engine DLL (error %lu)\n", GetLastError());
-    return 1;
+    return false;
   }
-  BarePdfium bare;
   if (!bare.Load(copy)) {
     std::printf("could not load the copy of the engine DLL\n");
-    return 1;
+    return false;
   }
+  return true;
+}
+
+int RunOpenBench(const std::wstring& path, int rounds) {
+  BarePdfium bare;
+  std::wstring copy;
+  if (!LoadBarePdfium(bare, copy)) return 1;
   const std::string narrowPath = Narrow(path);
 
   // Warm-up round: ours first, which also gives the pixel size.
@@ -474,11 +517,189 @@ int RunMemoryBench(const std::wstring& path) {
   return 0;
 }
 
+
+// --- The page panel --------------------------------------------------------------
+
+// Every slot the panel shows has its thumbnail at the slot's size.
+bool PanelThumbnailsCurrent() {
+  if (!g_doc.loaded) return false;
+  const std::vector<int> visible = PagePanelVisiblePositions();
+  if (visible.empty()) return false;
+  const PagePanelNumbers panel = PagePanelState();
+  for (int p : visible) {
+    const ThumbSlot& slot = panel.slots[size_t(p)];
+    if (!g_doc.thumbnails.IsCurrent(g_doc.pages.order[size_t(p)], g_doc.view.rotation, slot.width, slot.height))
+      return false;
+  }
+  return true;
+}
+
+struct PanelRound {
+  double total = -1;
+  std::vector<int> pages;
+  std::vector<SIZE> sizes;
+};
+
+PanelRound OursOpenToThumbnails(const std::wstring& path) {
+  PanelRound r;
+  const double t0 = NowMs();
+  OpenDocument(path, L"");
+  if (!PumpUntil(PanelThumbnailsCurrent, kStepTimeoutMs)) return r;
+  UpdateWindow(PagePanelWindow());
+  GdiFlush();
+  r.total = NowMs() - t0;
+  const PagePanelNumbers panel = PagePanelState();
+  for (int p : PagePanelVisiblePositions()) {
+    r.pages.push_back(g_doc.pages.order[size_t(p)]);
+    r.sizes.push_back({panel.slots[size_t(p)].width, panel.slots[size_t(p)].height});
+  }
+  Settle();
+  CloseDocument();
+  Settle();
+  return r;
+}
+
+int RunPanelBench(const std::wstring& path, int rounds) {
+  BarePdfium bare;
+  std::wstring copy;
+  if (!LoadBarePdfium(bare, copy)) return 1;
+  const std::string narrowPath = Narrow(path);
+  const PanelRound first = OursOpenToThumbnails(path);
+  if (first.total < 0) {
+    std::printf("the panel's thumbnails never all arrived\n");
+    return 1;
+  }
+  const double bareFirst = bare.OpenAndRenderPages(narrowPath, first.pages, first.sizes);
+  if (GetEnvironmentVariableW(L"FV_BENCH_TRACE", nullptr, 0)) {
+    LogEvent(L"bench: traced round");
+    g_trace = true;
+    g_traceStart = NowMs();
+    OursOpenToThumbnails(path);
+    g_trace = false;
+    std::wstring log;
+    ReadEventLog(log);
+    std::printf("%ls\n", log.substr(log.rfind(L"bench: traced round")).c_str());
+  }
+  std::vector<double> ours, alone;
+  for (int i = 0; i < rounds; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      if ((i + k) % 2 == 0) {
+        const PanelRound r = OursOpenToThumbnails(path);
+        if (r.total < 0 || r.pages != first.pages) {
+          std::printf("round %d: ours failed or showed other slots\n", i);
+          return 1;
+        }
+        ours.push_back(r.total);
+      } else {
+        const double t = bare.OpenAndRenderPages(narrowPath, first.pages, first.sizes);
+        if (t < 0) {
+          std::printf("round %d: PDFium alone failed\n", i);
+          return 1;
+        }
+        alone.push_back(t);
+      }
+    }
+  }
+  const double medOurs = Median(ours), medAlone = Median(alone);
+  std::printf("open -> every visible thumbnail painted, page panel shown: %s\n", narrowPath.c_str());
+  std::printf("  window %dx%d, %zu slots visible, first %ldx%ld px, %d rounds after one warm-up\n", kWindowWidth,
+              kWindowHeight, first.pages.size(), first.sizes[0].cx, first.sizes[0].cy, rounds);
+  std::printf("  %-44s %10s %10s %10s\n", "", "warm-up", "median", "min");
+  std::printf("  %-44s %10.2f %10.2f %10.2f ms\n", "Folivex (open, page view, panel thumbnails)", first.total,
+              medOurs, *std::min_element(ours.begin(), ours.end()));
+  std::printf("  %-44s %10.2f %10.2f %10.2f ms\n", "PDFium alone (open, render those thumbnails)", bareFirst,
+              medAlone, *std::min_element(alone.begin(), alone.end()));
+  std::printf("  ratio: median %.2fx (bound: at most 1.5x)\n", medOurs / medAlone);
+  std::fflush(stdout);
+  bare.module.Reset();
+  DeleteFileW(copy.c_str());
+  return 0;
+}
+
+// Thumbnails the worker delivered since the log line `marker`; -1 when the
+// log no longer reaches back to it.
+int ThumbnailsSince(const std::wstring& marker) {
+  std::wstring log;
+  ReadEventLog(log);
+  const size_t at = log.rfind(marker);
+  if (at == std::wstring::npos) return -1;
+  int n = 0;
+  for (size_t i = log.find(L"OnThumb page=", at); i != std::wstring::npos; i = log.find(L"OnThumb page=", i + 1)) ++n;
+  return n;
+}
+
+int RunFlingBench(const std::wstring& path, bool panelShown) {
+  OpenDocument(path, L"");
+  auto firstScreen = [&] { return VisiblePagesOnScreen() && (!panelShown || PanelThumbnailsCurrent()); };
+  if (!PumpUntil(firstScreen, kStepTimeoutMs)) {
+    std::printf("the document did not open\n");
+    return 1;
+  }
+  Settle();
+  const Memory before = ReadMemory();
+  // The log keeps its newest lines only: the thumbnails are counted after
+  // every step, each step behind a marker of its own.
+  int rendered = 0;
+  std::wstring marker = L"bench: fling step 0.";
+  LogEvent(L"%ls", marker.c_str());
+  auto count = [&](int step) {
+    const int n = ThumbnailsSince(marker);
+    if (n < 0 || rendered < 0) {
+      rendered = -1;
+    } else {
+      rendered += n;
+    }
+    marker = L"bench: fling step " + std::to_wstring(step) + L".";
+    LogEvent(L"%ls", marker.c_str());
+  };
+  constexpr int kSteps = 100;
+  HWND panel = PagePanelWindow();
+  const double t0 = NowMs();
+  double peakPrivate = before.privateMb;
+  for (int step = 1; step <= kSteps; ++step) {
+    // The wheel scrolls the panel by 110 pixels (at 96 DPI) a notch; the
+    // last step goes past the end, which the panel clamps.
+    const PagePanelNumbers n = PagePanelState();
+    const int target = step == kSteps ? n.range : int(int64_t(std::max(0, n.range - n.height)) * step / kSteps);
+    const int notches = std::clamp((target - n.scroll) / std::max(1, MulDiv(110, g_ui.dpi, 96)), 1, 270);
+    SendMessageW(panel, WM_MOUSEWHEEL, MAKEWPARAM(0, -120 * notches), 0);
+    UpdateWindow(panel);
+    PumpFor(16);  // one frame
+    peakPrivate = std::max(peakPrivate, ReadMemory().privateMb);
+    count(step);
+  }
+  const double flingMs = NowMs() - t0;
+  if (!PumpUntil(firstScreen, kStepTimeoutMs)) {
+    std::printf("the last screen never arrived\n");
+    return 1;
+  }
+  Settle();
+  const Memory atEnd = ReadMemory();
+  peakPrivate = std::max(peakPrivate, atEnd.privateMb);
+  count(kSteps + 1);
+  const size_t lastScreen = PagePanelVisiblePositions().size();
+  const PagePanelNumbers end = PagePanelState();
+  std::printf("page panel %s, flung through %s: %d pages, %d steps in %.0f ms to scroll %d of %d, then settled\n",
+              panelShown ? "shown" : "hidden", Narrow(path).c_str(), g_doc.view.PageCount(), kSteps, flingMs,
+              end.scroll, end.range);
+  if (panelShown)
+    std::printf("  thumbnails rendered during and after the fling: %d; slots on the last screen: %zu\n", rendered,
+                lastScreen);
+  std::printf("  private memory: %.1f MB before, peak %.1f MB (%+.1f MB), process peak counter %.1f MB\n",
+              before.privateMb, peakPrivate, peakPrivate - before.privateMb, atEnd.peakPrivateMb);
+  std::fflush(stdout);
+  CloseDocument();
+  Settle();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3 || (std::wstring(argv[1]) != L"open" && std::wstring(argv[1]) != L"memory")) {
-    std::printf("usage: viewer_bench open PDF [ROUNDS] | viewer_bench memory PDF\n");
+  const std::wstring mode = argc >= 3 ? argv[1] : L"";
+  if (mode != L"open" && mode != L"memory" && mode != L"panel" && mode != L"fling") {
+    std::printf("usage: viewer_bench open|panel PDF [ROUNDS] | viewer_bench memory PDF | "
+                "viewer_bench fling PDF shown|hidden\n");
     return 2;
   }
   wchar_t full[MAX_PATH];
@@ -487,13 +708,18 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::vector<SavedValue> saved = SaveSettingValues();
+  const bool panelShown = !(mode == L"fling" && argc > 3 && std::wstring(argv[3]) == L"hidden");
+  g_settings.PagePanel = panelShown ? 1 : 0;
   if (!StartProgram()) {
     std::printf("the main window could not be set up\n");
     RestoreSettingValues(saved);
     return 1;
   }
-  int rc = std::wstring(argv[1]) == L"open" ? RunOpenBench(full, argc > 3 ? std::max(1, _wtoi(argv[3])) : 10)
-                                            : RunMemoryBench(full);
+  const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 10;
+  int rc = mode == L"open"    ? RunOpenBench(full, rounds)
+           : mode == L"panel" ? RunPanelBench(full, rounds)
+           : mode == L"fling" ? RunFlingBench(full, panelShown)
+                              : RunMemoryBench(full);
   StopRenderWorker();
   RestoreSettingValues(saved);
   return rc;

@@ -68,8 +68,11 @@ if(FV_TESTS)
   # Documents the GUI tests open, made by our own generator.
   set(FV_TESTDATA ${CMAKE_BINARY_DIR}/testdata)
   add_custom_command(
-    OUTPUT ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf ${FV_TESTDATA}/sample5.pdf
+    OUTPUT ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf ${FV_TESTDATA}/sample5.pdf ${FV_TESTDATA}/sample1.pdf
+           ${FV_TESTDATA}/bookmarks.pdf
     COMMAND ${CMAKE_COMMAND} -E make_directory ${FV_TESTDATA}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py ${FV_TESTDATA}/sample1.pdf 1
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/tests/engine/data/bookmarks.pdf ${FV_TESTDATA}/bookmarks.pdf
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py ${FV_TESTDATA}/sample.pdf 12
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py ${FV_TESTDATA}/sample20.pdf 20
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py ${FV_TESTDATA}/sample5.pdf 5
@@ -82,7 +85,8 @@ if(FV_TESTS)
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_open_test_pdfs.sh ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py
             ${CMAKE_SOURCE_DIR}/tools/simple_pdf.py)
   add_custom_target(fv_testdata ALL DEPENDS ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf ${FV_TESTDATA}/sample5.pdf
-                    ${FV_TESTDATA}/encrypted.pdf ${FV_TESTDATA}/not_a_pdf.pdf)
+                    ${FV_TESTDATA}/sample1.pdf ${FV_TESTDATA}/bookmarks.pdf ${FV_TESTDATA}/encrypted.pdf
+                    ${FV_TESTDATA}/not_a_pdf.pdf)
 
   # GUI tests start the real Folivex.exe and drive it from outside.
   if(FV_GUI_TESTS)

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -12,6 +14,7 @@
 #include "doc/layout.h"
 #include "doc/settings.h"
 #include "engine/render_worker.h"
+#include "pages/drag_ghost.h"
 #include "pages/page_edits.h"
 #include "pages/thumb_layout.h"
 #include "ui/commands.h"
@@ -29,11 +32,41 @@ constexpr COLORREF kNumber = RGB(0x46, 0x4A, 0x50);
 constexpr COLORREF kHint = RGB(0x78, 0x7C, 0x82);
 constexpr COLORREF kTab = RGB(0x3C, 0x40, 0x46);
 constexpr COLORREF kTabDisabled = RGB(0xA0, 0xA4, 0xAA);
+constexpr COLORREF kBookmarkText = RGB(0x28, 0x2C, 0x32);
+constexpr COLORREF kBookmarkNowhere = RGB(0x96, 0x9A, 0xA0);
+constexpr UINT_PTR kDragTimer = 1;
+constexpr UINT kDragTimerMs = 40;
+// While the list is being scrolled, thumbnails are asked for only once it
+// has rested this long: a fling renders the screen it ends on, not every
+// screen it passes.
+constexpr UINT_PTR kScrollRestTimer = 2;
+constexpr UINT kScrollRestMs = 80;
+constexpr BYTE kInPanelGhostOpacity = 175;
+
+constexpr wchar_t kHeaderTip[] =
+    L"The side panel has two views. Click a name here to switch.\n\nPAGES \u2014 a small picture of every page.\n\n"
+    L"\u2022 Click a page to jump to it.\n\u2022 Drag a page up or down to move it: a blue bar shows where it will "
+    L"land, and the list scrolls by itself when you drag near the top or bottom. Press Esc while dragging to "
+    L"cancel.\n\u2022 Or select a page and use the Move buttons on the Organize tab (Alt+Up / Alt+Down).\n\u2022 "
+    L"Right-click a page for a menu, or press Del to delete the selected page.\n\u2022 With a second PDF open in "
+    L"another Folivex window (Organize tab \u2192 Second PDF), drag a page from one window's panel into the "
+    L"other's to copy it there; hold Shift to move it.\n\nNothing in the PDF file changes until you click Save "
+    L"(Ctrl+S). A * in the title bar means there are changes that haven't been saved yet. Undo (Ctrl+Z) takes "
+    L"back one change at a time.\n\nHide or show this panel with Page Panel on the Home or Organize tab, or press "
+    L"F4.\n\nBOOKMARKS \u2014 the PDF's own table of contents, if its author made one (gray when there isn't "
+    L"one). Click a bookmark to jump to that part of the document. The part you're reading is highlighted.";
+
+enum class PanelView { Pages, Bookmarks };
 
 struct PanelState {
   HWND window = nullptr;
+  HWND tooltip = nullptr;
   bool visible = true;
+  PanelView view = PanelView::Pages;
   ThumbGeometry geometry;
+  BookmarkGeometry marks;
+  int currentMarker = -1;  // the current page as the status bar last said it
+  bool scrolling = false;  // scrolled less than kScrollRestMs ago
   // Press and drag.
   int pressed = -1;
   POINT pressPoint = {};
@@ -52,34 +85,36 @@ void Repaint() {
   if (g_panel.window) InvalidateRect(g_panel.window, nullptr, FALSE);
 }
 
+bool ShowsBookmarks() { return g_panel.view == PanelView::Bookmarks; }
+
+// The scroll offset and list height of the view on show.
+int& ActiveScroll() { return ShowsBookmarks() ? g_panel.marks.scroll : g_panel.geometry.scroll; }
+int ActiveTotal() { return ShowsBookmarks() ? g_panel.marks.total : g_panel.geometry.total; }
+
 void UpdateScrollBar() {
   if (!g_panel.window) return;
-  const ThumbGeometry& g = g_panel.geometry;
   SCROLLINFO si = {sizeof(si)};
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
   si.nMin = 0;
-  si.nMax = std::max(g.total - 1, 0);
-  si.nPage = UINT(g.ListHeight());
-  si.nPos = g.scroll;
+  si.nMax = std::max(ActiveTotal() - 1, 0);
+  si.nPage = UINT(g_panel.geometry.ListHeight());
+  si.nPos = ActiveScroll();
   SetScrollInfo(g_panel.window, SB_VERT, &si, TRUE);
 }
 
 void ScrollTo(int offset) {
-  g_panel.geometry.scroll = offset;
-  ClampThumbScroll(g_panel.geometry);
+  const int clamped = ClampListScroll(offset, ActiveTotal(), g_panel.geometry.ListHeight());
+  if (clamped != ActiveScroll() && g_panel.window) {
+    g_panel.scrolling = true;
+    SetTimer(g_panel.window, kScrollRestTimer, kScrollRestMs, nullptr);
+  }
+  ActiveScroll() = clamped;
   UpdateScrollBar();
   Repaint();
 }
 
 void FillRectColour(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
   FillColour(dc, {left, top, right, bottom}, colour);
-}
-
-void Frame(HDC dc, int left, int top, int right, int bottom, COLORREF colour) {
-  FillRectColour(dc, left, top, right, top + 1, colour);
-  FillRectColour(dc, left, bottom - 1, right, bottom, colour);
-  FillRectColour(dc, left, top, left + 1, bottom, colour);
-  FillRectColour(dc, right - 1, top, right, bottom, colour);
 }
 
 // Copies a cached picture into a slot, stretched with halftone when the
@@ -125,16 +160,26 @@ void PaintHeader(HDC dc, int width) {
   const int header = g_panel.geometry.Header();
   FillRectColour(dc, 1, 0, width, header, kHeaderBack);
   FillRectColour(dc, 1, header - 1, width, header, kLine);
-  const bool hasBookmarks = !g_doc.bookmarks.empty();
-  int x = S(4);
-  // Only the Pages view is built so far: it is always the active one.
-  RECT pages = {x, 0, x + S(62), header - 1};
-  FillRectColour(dc, pages.left + S(6), header - S(4), pages.right - S(6), header - 1, kAccent);
-  DrawLabel(dc, L"Pages", pages, kAccent, g_ui.fontBold, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  x += S(62);
-  RECT bookmarks = {x, 0, x + S(92), header - 1};
-  DrawLabel(dc, L"Bookmarks", bookmarks, hasBookmarks ? kTab : kTabDisabled, g_ui.fontNormal,
-       DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  const bool hasBookmarks = g_doc.loaded && !g_doc.bookmarks.empty();
+  auto tab = [&](const wchar_t* title, int x, int w, bool active, bool enabled) {
+    const RECT r = {x, 0, x + w, header - 1};
+    if (active) FillRectColour(dc, x + S(6), header - S(4), x + w - S(6), header - 1, kAccent);
+    const COLORREF colour = !enabled ? kTabDisabled : active ? kAccent : kTab;
+    DrawLabel(dc, title, r, colour, active ? g_ui.fontBold : g_ui.fontNormal, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  };
+  tab(L"Pages", S(4), S(62), !ShowsBookmarks(), true);
+  tab(L"Bookmarks", S(4) + S(62), S(92), ShowsBookmarks(), hasBookmarks);
+}
+
+// The positions whose slots reach into the list's visible part.
+std::vector<int> VisibleSlots() {
+  const ThumbGeometry& g = g_panel.geometry;
+  std::vector<int> positions;
+  for (int p = FirstVisibleSlot(g); p < int(g.slots.size()); ++p) {
+    if (g.slots[size_t(p)].top - S(10) >= g.scroll + g.ListHeight()) break;
+    positions.push_back(p);
+  }
+  return positions;
 }
 
 void PaintPages(HDC dc, int width) {
@@ -144,9 +189,8 @@ void PaintPages(HDC dc, int width) {
   UniqueDc pictures(CreateCompatibleDC(dc));
   std::vector<int> wanted;
   const int n = int(g.slots.size());
-  for (int p = FirstVisibleSlot(g); p < n; ++p) {
+  for (int p : VisibleSlots()) {
     const ThumbSlot& slot = g.slots[size_t(p)];
-    if (slot.top - S(10) >= g.scroll + g.ListHeight()) break;
     const int x = (width - slot.width) / 2, y = header + slot.top - g.scroll;
     const bool selected = p == g_doc.pages.selected;
     if (selected) RoundedBox(dc, {S(6), y - S(5), width - S(6), y + slot.height + S(24)}, kSelectedBack, kAccent, S(6));
@@ -167,7 +211,7 @@ void PaintPages(HDC dc, int width) {
       wanted.push_back(p);
     }
     if (!drawn) FillRectColour(dc, x, y, x + slot.width, y + slot.height, RGB(255, 255, 255));
-    Frame(dc, x - 1, y - 1, x + slot.width + 1, y + slot.height + 1, kLine);
+    FrameColour(dc, {x - 1, y - 1, x + slot.width + 1, y + slot.height + 1}, kLine);
     RECT number = {S(6), y + slot.height + S(3), width - S(6), y + slot.height + S(22)};
     const std::wstring label = std::to_wstring(p + 1);
     DrawLabel(dc, label.c_str(), number, selected ? kAccent : kNumber, selected ? g_ui.fontBold : g_ui.fontNormal,
@@ -183,8 +227,62 @@ void PaintPages(HDC dc, int width) {
     FillRectColour(dc, S(8), barY - S(4), S(11), barY + S(5), kAccent);
     FillRectColour(dc, width - S(11), barY - S(4), width - S(8), barY + S(5), kAccent);
   }
-  // Asked for only the visible slots, replacing earlier requests.
-  RequestThumbs(wanted);
+  // Asked for only the visible slots, replacing earlier requests; while
+  // the list moves, once it rests.
+  if (!g_panel.scrolling) RequestThumbs(wanted);
+}
+
+// While a page is dragged inside the panel: its picture, see-through, on
+// the cursor's height.
+void PaintInPanelGhost(HDC dc, int width) {
+  const ThumbGeometry& g = g_panel.geometry;
+  const int p = g_panel.pressed;
+  if (!g_panel.dragging || p < 0 || size_t(p) >= g.slots.size() || DragGhostShown()) return;
+  const int w = g.slots[size_t(p)].width, h = g.slots[size_t(p)].height;
+  const int x = S(6) + (width - w) / 2, y = g_panel.lastY - h / 2;
+  UniqueDc buffer(CreateCompatibleDC(dc));
+  Gdi<HBITMAP> bitmap(CreateCompatibleBitmap(dc, w, h));
+  if (!buffer || !bitmap) return;
+  SelectedObject selected(buffer.Get(), bitmap.Get());
+  FillRectColour(buffer.Get(), 0, 0, w, h, RGB(255, 255, 255));
+  UniqueDc pictures(CreateCompatibleDC(dc));
+  if (pictures) DrawCached(buffer.Get(), pictures.Get(), g_doc.thumbnails.Find(g_doc.pages.order[size_t(p)]), 0, 0, w, h);
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, kInPanelGhostOpacity, 0};
+  AlphaBlend(dc, x, y, w, h, buffer.Get(), 0, 0, w, h, blend);
+  FrameColour(dc, {x - 1, y - 1, x + w + 1, y + h + 1}, kAccent);
+  FrameColour(dc, {x - 2, y - 2, x + w + 2, y + h + 2}, kAccent);
+}
+
+// The position a bookmark leads to, or -1.
+int BookmarkPosition(const BookmarkEntry& entry) {
+  const std::vector<int>& map = g_doc.pages.positionOf;
+  return entry.page >= 0 && size_t(entry.page) < map.size() ? map[size_t(entry.page)] : -1;
+}
+
+std::vector<int> BookmarkPositions() {
+  std::vector<int> positions;
+  positions.reserve(g_doc.bookmarks.size());
+  for (const BookmarkEntry& entry : g_doc.bookmarks) positions.push_back(BookmarkPosition(entry));
+  return positions;
+}
+
+void PaintBookmarks(HDC dc, int width) {
+  const BookmarkGeometry& m = g_panel.marks;
+  const int header = g_panel.geometry.Header(), list = g_panel.geometry.ListHeight();
+  const int current = CurrentBookmark(BookmarkPositions(), CurrentPage(g_doc.view));
+  for (size_t i = 0; i < g_doc.bookmarks.size() && i < m.tops.size(); ++i) {
+    const int top = m.tops[i], height = m.heights[i];
+    if (top + height < m.scroll) continue;
+    if (top >= m.scroll + list) break;
+    const BookmarkEntry& entry = g_doc.bookmarks[i];
+    const int y = header + top - m.scroll, depth = BookmarkIndent(entry.depth);
+    const bool isCurrent = int(i) == current;
+    if (isCurrent) RoundedBox(dc, {S(4), y, width - S(4), y + height - S(2)}, kSelectedBack, kAccent, S(6));
+    const COLORREF colour = BookmarkPosition(entry) < 0 ? kBookmarkNowhere : isCurrent ? kAccent : kBookmarkText;
+    const RECT text = {S(8) + depth * S(12), y + S(3), width - S(8), y + height - S(4)};
+    DrawLabel(dc, entry.title.c_str(), text, colour, entry.depth == 0 ? g_ui.fontBold : g_ui.fontNormal,
+              DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL);
+  }
 }
 
 void DrawPanel(HDC dc, const RECT& client) {
@@ -198,18 +296,25 @@ void DrawPanel(HDC dc, const RECT& client) {
               L"Page panel\n\nWhen a PDF is open, a small picture of every page appears here.\n\nClick a page to "
               L"jump to it.\n\nDrag a page up or down to move it.",
               r, kHint, g_ui.fontNormal, DT_CENTER | DT_WORDBREAK);
+  } else if (ShowsBookmarks()) {
+    PaintBookmarks(dc, width);
   } else {
     PaintPages(dc, width);
+    PaintInPanelGhost(dc, width);
   }
   PaintHeader(dc, width);
 }
 
 void EndDrag() {
   const bool wasDragging = g_panel.dragging;
+  HideDragGhost();
+  if (wasDragging) {
+    if (g_panel.window) KillTimer(g_panel.window, kDragTimer);
+    ShowShellMessage(std::wstring());
+  }
   g_panel.dragging = false;
   g_panel.pressed = -1;
   g_panel.dropAt = -1;
-  if (wasDragging) ShowShellMessage(std::wstring());
   if (g_panel.window && GetCapture() == g_panel.window) ReleaseCapture();
   Repaint();
 }
@@ -229,18 +334,57 @@ void GoTo(int position) {
     GoToPage(g_doc.view, position);
 }
 
+void SwitchView(PanelView view) {
+  g_panel.view = view;
+  PagePanelLayout();
+}
+
+void OnHeaderClick(int x) {
+  if (x < S(4)) return;
+  if (x < S(4) + S(62)) {
+    if (!ShowsBookmarks()) return;
+    SwitchView(PanelView::Pages);
+    PagePanelShowPosition(PageForCommands());
+    ShowShellMessage(L"Pages: click a page to jump to it, drag one to move it.");
+  } else if (x < S(4) + S(62) + S(92)) {
+    if (g_doc.bookmarks.empty()) {
+      ShowShellMessage(L"This PDF has no bookmarks.");
+      return;
+    }
+    if (!ShowsBookmarks()) SwitchView(PanelView::Bookmarks);
+    ShowShellMessage(L"Bookmarks: click one to jump to that part of the document.");
+  }
+}
+
+void OnBookmarkClick(int y) {
+  const BookmarkGeometry& m = g_panel.marks;
+  const int i = HitBookmark(m, y - g_panel.geometry.Header());
+  if (i < 0 || size_t(i) >= g_doc.bookmarks.size()) return;
+  const BookmarkEntry& entry = g_doc.bookmarks[size_t(i)];
+  const int position = BookmarkPosition(entry);
+  if (position >= 0) {
+    GoTo(position);
+    Repaint();
+  } else {
+    ShowShellMessage(BookmarkRefusalText(entry.page, g_doc.pages.fileCount));
+  }
+}
+
 void OnButtonDown(HWND window, int x, int y) {
   if (ViewHooks().focusView) ViewHooks().focusView();
   if (Busy()) return;
   if (y < g_panel.geometry.Header()) {
-    if (x >= S(4) + S(62) && x < S(4) + S(62) + S(92))
-      ShowShellMessage(g_doc.bookmarks.empty() ? L"This PDF has no bookmarks."
-                                               : L"The Bookmarks view isn't in this version yet.");
+    OnHeaderClick(x);
+    return;
+  }
+  if (ShowsBookmarks()) {
+    OnBookmarkClick(y);
     return;
   }
   const int p = HitSlot(g_panel.geometry, y);
   LogEvent(L"Thumb LBUTTONDOWN y=%d hit=%d", y, p);
   if (p < 0) return;
+  if (g_panel.tooltip) SendMessageW(g_panel.tooltip, TTM_POP, 0, 0);
   g_panel.pressed = p;
   g_panel.pressPoint = {x, y};
   g_panel.dragging = false;
@@ -252,17 +396,51 @@ void OnButtonDown(HWND window, int x, int y) {
   UpdateShellStatus();
 }
 
+void MoveGhost(int x, int y);
+
 void OnMouseMove(int x, int y) {
   if (g_panel.pressed < 0) return;
   if (!g_panel.dragging) {
     const int dy = std::abs(y - g_panel.pressPoint.y), dx = std::abs(x - g_panel.pressPoint.x);
     if (dy <= GetSystemMetrics(SM_CYDRAG) && dx <= 2 * GetSystemMetrics(SM_CXDRAG)) return;
     g_panel.dragging = true;
+    SetTimer(g_panel.window, kDragTimer, kDragTimerMs, nullptr);
     LogEvent(L"Thumb drag started at y=%d", y);
   }
   g_panel.lastY = y;
   SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
   DropHint(y);
+  MoveGhost(x, y);
+  Repaint();
+}
+
+// Outside the panel the dragged page follows the cursor in a window of its
+// own; inside, the panel draws it.
+void MoveGhost(int x, int y) {
+  RECT client;
+  GetClientRect(g_panel.window, &client);
+  const POINT at = {x, y};
+  const int p = g_panel.pressed;
+  if (PtInRect(&client, at) || p < 0 || size_t(p) >= g_panel.geometry.slots.size()) {
+    HideDragGhost();
+    return;
+  }
+  const ThumbSlot& slot = g_panel.geometry.slots[size_t(p)];
+  POINT screen = at;
+  ClientToScreen(g_panel.window, &screen);
+  ShowDragGhost(g_doc.pages.order[size_t(p)], {screen.x + S(14), screen.y + S(16)},
+                std::max(slot.width * 3 / 4, 20), std::max(slot.height * 3 / 4, 20));
+}
+
+// Every 40 ms of a drag: near the top or bottom edge the list scrolls.
+void OnDragTimer() {
+  if (!g_panel.dragging) return;
+  const int step = AutoscrollStep(g_panel.geometry, g_panel.lastY);
+  if (step == 0) return;
+  const int before = g_panel.geometry.scroll;
+  ScrollTo(before + step);
+  if (g_panel.geometry.scroll == before) return;
+  DropHint(g_panel.lastY);
 }
 
 void OnButtonUp() {
@@ -308,14 +486,14 @@ void OnRightButtonUp(HWND window, int x, int y) {
 
 void OnScrollBar(HWND window, int action) {
   const ThumbGeometry& g = g_panel.geometry;
-  int offset = g.scroll;
+  int offset = ActiveScroll();
   switch (action) {
     case SB_LINEUP: offset -= S(48); break;
     case SB_LINEDOWN: offset += S(48); break;
     case SB_PAGEUP: offset -= g.ListHeight() - S(40); break;
     case SB_PAGEDOWN: offset += g.ListHeight() - S(40); break;
     case SB_TOP: offset = 0; break;
-    case SB_BOTTOM: offset = g.total; break;
+    case SB_BOTTOM: offset = ActiveTotal(); break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO si = {sizeof(si), SIF_TRACKPOS};
@@ -330,20 +508,35 @@ void OnScrollBar(HWND window, int action) {
 
 }  // namespace
 
-HWND CreatePagePanel(HWND parent, bool visible) {
+HWND CreatePagePanel(HWND parent, bool visible, HWND tooltip) {
   g_panel.visible = visible;
   HWND window = CreateWindowExW(0, L"FVThumbs", L"", WS_CHILD | WS_VSCROLL | (visible ? WS_VISIBLE : 0), 0, 0, 0, 0,
                                 parent, nullptr, UiInstance(), nullptr);
   if (!window) return nullptr;
   g_panel.window = window;
   g_panel.geometry.dpi = g_ui.dpi;
+  g_panel.tooltip = tooltip;
+  if (tooltip) {
+    TTTOOLINFOW tool = {sizeof(tool)};
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = 1;
+    tool.lpszText = const_cast<wchar_t*>(kHeaderTip);
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   DocumentViewHooks hooks = ViewHooks();
   hooks.thumbnailsChanged = Repaint;
   hooks.panelChanged = [] {
     // Another document (or none): from the top, nothing pressed.
     g_panel.geometry.scroll = 0;
+    g_panel.marks.scroll = 0;
+    g_panel.view = PanelView::Pages;
+    g_panel.currentMarker = -1;
     EndDrag();
     PagePanelLayout();
+    // The first thumbnails are asked for now, beside the page view's first
+    // picture, rather than after the panel's first paint.
+    if (g_doc.loaded && PagePanelVisible()) RequestThumbs(VisibleSlots());
   };
   SetDocumentViewHooks(hooks);
   PagePanelLayout();
@@ -377,6 +570,34 @@ void ShowPagePanel(bool visible) {
                            : L"Page panel hidden. Press F4 to bring it back.");
 }
 
+namespace {
+
+// Each entry's height from its title word-wrapped at the width its depth
+// leaves (one to three lines); the view falls back to Pages without any.
+void LayOutBookmarks() {
+  const std::vector<BookmarkEntry>& marks = g_doc.bookmarks;
+  if (!g_doc.loaded || marks.empty()) g_panel.view = PanelView::Pages;
+  std::vector<int> textHeights;
+  int line = 0;
+  if (g_doc.loaded && !marks.empty()) {
+    WindowDc screen(g_panel.window);
+    SelectedObject font(screen.Get(), g_ui.fontNormal);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(screen.Get(), &tm);
+    line = tm.tmHeight;
+    for (const BookmarkEntry& entry : marks) {
+      RECT r = {0, 0, BookmarkTextWidth(g_panel.geometry.width, entry.depth, g_panel.geometry.dpi), 0};
+      DrawTextW(screen.Get(), entry.title.c_str(), int(entry.title.size()), &r,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+      textHeights.push_back(r.bottom - r.top);
+    }
+  }
+  StackBookmarks(g_panel.marks, textHeights, line, g_panel.geometry.dpi);
+  g_panel.marks.scroll = ClampListScroll(g_panel.marks.scroll, g_panel.marks.total, g_panel.geometry.ListHeight());
+}
+
+}  // namespace
+
 void PagePanelLayout() {
   if (!g_panel.window) return;
   ThumbGeometry& g = g_panel.geometry;
@@ -387,6 +608,7 @@ void PagePanelLayout() {
   static const std::vector<float> kNone;
   const bool loaded = g_doc.loaded;
   LayOutThumbs(g, loaded ? g_doc.pages.widths : kNone, loaded ? g_doc.pages.heights : kNone, g_doc.view.rotation);
+  LayOutBookmarks();
   UpdateScrollBar();
   LogEvent(L"ThumbLayout pages=%d panel=%dx%d slot0=%dx%d dpi=%d", int(g.slots.size()), g.width, g.height,
            g.slots.empty() ? 0 : g.slots[0].width, g.slots.empty() ? 0 : g.slots[0].height, g.dpi);
@@ -400,15 +622,35 @@ void PagePanelShowPosition(int position) {
   Repaint();
 }
 
+void PagePanelCurrentPage(int position) {
+  if (!g_panel.window || position == g_panel.currentMarker) return;
+  g_panel.currentMarker = position;
+  if (g_doc.pages.selected < 0 && position >= 0) {
+    g_doc.pages.selected = position;
+    if (!ShowsBookmarks()) {
+      ScrollSlotIntoView(g_panel.geometry, position);
+      UpdateScrollBar();
+    }
+  }
+  Repaint();
+}
+
 PagePanelNumbers PagePanelState() {
   PagePanelNumbers n;
   if (!g_panel.window) return n;
   const ThumbGeometry& g = g_panel.geometry;
   n.width = g.width;
   n.height = g.height;
-  n.scroll = g.scroll;
-  n.range = g.total;
+  n.scroll = ActiveScroll();
+  n.range = ActiveTotal();
+  n.view = ShowsBookmarks() ? 1 : 0;
+  n.slots = g.slots;
   return n;
+}
+
+std::vector<int> PagePanelVisiblePositions() {
+  if (!PagePanelVisible() || ShowsBookmarks() || !g_doc.loaded) return {};
+  return VisibleSlots();
 }
 
 bool PagePanelCancelDrag() {
@@ -424,6 +666,13 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return 0;
     case WM_SIZE:
       PagePanelLayout();
+      if (g_panel.tooltip) {
+        TTTOOLINFOW tool = {sizeof(tool)};
+        tool.hwnd = window;
+        tool.uId = 1;
+        tool.rect = {0, 0, LOWORD(lParam), g_panel.geometry.Header()};
+        SendMessageW(g_panel.tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+      }
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
@@ -434,10 +683,18 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       OnScrollBar(window, LOWORD(wParam));
       return 0;
     case WM_MOUSEWHEEL:
-      ScrollTo(g_panel.geometry.scroll - GET_WHEEL_DELTA_WPARAM(wParam) * S(110) / 120);
+      ScrollTo(ActiveScroll() - GET_WHEEL_DELTA_WPARAM(wParam) * S(110) / 120);
       return 0;
     case WM_LBUTTONDOWN:
       OnButtonDown(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kDragTimer) OnDragTimer();
+      if (wParam == kScrollRestTimer) {
+        KillTimer(window, kScrollRestTimer);
+        g_panel.scrolling = false;
+        Repaint();
+      }
       return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

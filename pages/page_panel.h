@@ -7,12 +7,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "pages/thumb_layout.h"
 
 LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Creates the panel as a child of the main window (shown when `visible`);
-// the main window places it. Null when the window could not be made.
-HWND CreatePagePanel(HWND parent, bool visible);
+// the main window places it. The header's tip goes into `tooltip` (may be
+// null). Null when the window could not be made.
+HWND CreatePagePanel(HWND parent, bool visible, HWND tooltip);
 HWND PagePanelWindow();
 bool PagePanelVisible();
 // Its width in a main window client `clientWidth` wide (0 when hidden).
@@ -27,15 +31,25 @@ void ShowPagePanel(bool visible);
 void PagePanelLayout();
 // Scrolls the slot of `position` into view.
 void PagePanelShowPosition(int position);
+// The status bar's current page: without a selected page it becomes the
+// selection and is scrolled into view; the Bookmarks view's highlight
+// follows it.
+void PagePanelCurrentPage(int position);
 // Esc: ends a press or drag without moving anything; true when there was one.
 bool PagePanelCancelDrag();
 
-// The panel's client size, scroll offset and the height of its list, for
-// the diagnostic report (zeros without a panel).
+// The panel's client size, the scroll offset and height of the list on
+// show, the view (0 Pages, 1 Bookmarks) and every slot, for the diagnostic
+// report (zeros without a panel).
 struct PagePanelNumbers {
   int width = 0;
   int height = 0;
   int scroll = 0;
   int range = 0;
+  int view = 0;
+  std::vector<ThumbSlot> slots;
 };
 PagePanelNumbers PagePanelState();
+// The positions whose slots the Pages view shows now, top to bottom (none
+// while the Bookmarks view is on show or the panel is hidden).
+std::vector<int> PagePanelVisiblePositions();

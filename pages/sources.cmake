@@ -1,3 +1,3 @@
 fv_sources(pages
   CORE page_edit_rules.cpp thumb_layout.cpp
-  WIN page_edits.cpp page_panel.cpp)
+  WIN drag_ghost.cpp page_edits.cpp page_panel.cpp)

@@ -44,8 +44,61 @@ void LayOutThumbs(ThumbGeometry& g, const std::vector<float>& widths, const std:
   ClampThumbScroll(g);
 }
 
-void ClampThumbScroll(ThumbGeometry& g) {
-  g.scroll = std::clamp(g.scroll, 0, std::max(0, g.total - g.ListHeight()));
+int ClampListScroll(int offset, int total, int listHeight) {
+  return std::clamp(offset, 0, std::max(0, total - listHeight));
+}
+
+void ClampThumbScroll(ThumbGeometry& g) { g.scroll = ClampListScroll(g.scroll, g.total, g.ListHeight()); }
+
+int AutoscrollStep(const ThumbGeometry& g, int y) {
+  const int edge = PanelScaled(36, g.dpi), step = PanelScaled(18, g.dpi);
+  if (y < g.Header() + edge) return -step;
+  if (y > g.height - edge) return step;
+  return 0;
+}
+
+int BookmarkIndent(int depth) { return std::clamp(depth, 0, 6); }
+
+int BookmarkTextWidth(int panelWidth, int depth, int dpi) {
+  auto s = [&](int v) { return PanelScaled(v, dpi); };
+  return std::max(panelWidth - s(8) - BookmarkIndent(depth) * s(12) - s(8), s(30));
+}
+
+void StackBookmarks(BookmarkGeometry& m, const std::vector<int>& textHeights, int lineHeight, int dpi) {
+  auto s = [&](int v) { return PanelScaled(v, dpi); };
+  m.tops.clear();
+  m.heights.clear();
+  int y = s(6);
+  for (int text : textHeights) {
+    const int height = s(8) + std::max(lineHeight, std::min(text, 3 * lineHeight));
+    m.tops.push_back(y);
+    m.heights.push_back(height);
+    y += height;
+  }
+  m.total = y + s(6);
+}
+
+int HitBookmark(const BookmarkGeometry& m, int listY) {
+  if (listY < 0) return -1;
+  const int at = m.scroll + listY;
+  for (size_t i = 0; i < m.tops.size(); ++i)
+    if (m.tops[i] <= at && at < m.tops[i] + m.heights[i]) return int(i);
+  return -1;
+}
+
+int CurrentBookmark(const std::vector<int>& positions, int currentPosition) {
+  int best = -1;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    const int p = positions[i];
+    if (p < 0 || p > currentPosition) continue;
+    if (best < 0 || p >= positions[size_t(best)]) best = int(i);
+  }
+  return best;
+}
+
+const wchar_t* BookmarkRefusalText(int target, int fileCount) {
+  return target < 0 || target >= fileCount ? L"That bookmark doesn't lead to a page in this PDF."
+                                           : L"That bookmark leads to a page you deleted.";
 }
 
 void ScrollSlotIntoView(ThumbGeometry& g, int position) {

@@ -34,8 +34,13 @@ int PagePanelWidth(int clientWidth, int dpi);
 // `rotation` swaps width and height. Keeps the scroll offset, clamped.
 void LayOutThumbs(ThumbGeometry& g, const std::vector<float>& widths, const std::vector<float>& heights,
                   int rotation);
-// Keeps the scroll offset within 0..max(0, total - list height).
+// A scroll offset kept within 0..max(0, total - list height).
+int ClampListScroll(int offset, int total, int listHeight);
+// Keeps the slots' scroll offset within 0..max(0, total - list height).
 void ClampThumbScroll(ThumbGeometry& g);
+// While dragging with the cursor at panel y: how far one timer tick
+// scrolls (negative up, 0 away from the top and bottom edges).
+int AutoscrollStep(const ThumbGeometry& g, int y);
 // Scrolls just enough for the slot of `position` to be seen with its number.
 void ScrollSlotIntoView(ThumbGeometry& g, int position);
 
@@ -47,6 +52,30 @@ int HitSlot(const ThumbGeometry& g, int y);
 int InsertionSlot(const ThumbGeometry& g, int y);
 // The first position whose slot reaches into view (binary search).
 int FirstVisibleSlot(const ThumbGeometry& g);
+
+// The Bookmarks view: per entry its top (list coordinates) and height.
+struct BookmarkGeometry {
+  std::vector<int> tops;
+  std::vector<int> heights;
+  int total = 0;
+  int scroll = 0;
+};
+
+// A bookmark's indentation steps: its depth, 0 to 6.
+int BookmarkIndent(int depth);
+// The width a bookmark's title wraps at.
+int BookmarkTextWidth(int panelWidth, int depth, int dpi);
+// Stacks the entries from their titles' wrapped heights: each gets one to
+// three lines (`lineHeight` each) and a margin.
+void StackBookmarks(BookmarkGeometry& m, const std::vector<int>& textHeights, int lineHeight, int dpi);
+// The entry at `listY` below the header, or -1.
+int HitBookmark(const BookmarkGeometry& m, int listY);
+// The entry of the part being read: the one leading to the latest position
+// not after `currentPosition` (the last of equals); -1 when none does.
+// `positions` holds each entry's position, -1 for none.
+int CurrentBookmark(const std::vector<int>& positions, int currentPosition);
+// Why a bookmark that leads to no position can't be followed.
+const wchar_t* BookmarkRefusalText(int target, int fileCount);
 
 // The position a page pressed at `pressed` ends at when dropped in
 // insertion slot `q`.

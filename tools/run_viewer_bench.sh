@@ -3,7 +3,11 @@
 #   1. open -> first page on screen against PDFium alone, for a light page
 #      (tools/make_sample_pdf.py), an ordinary page of running text and a
 #      page that is heavy to draw (tools/make_bench_pdf.py);
-#   2. memory while a 2,000-page PDF is scrolled from top to bottom.
+#   2. memory while a 2,000-page PDF is scrolled from top to bottom;
+#   3. open -> the page panel's thumbnails painted for a 100-page PDF,
+#      against PDFium alone rendering the same thumbnails;
+#   4. a 3,000-page PDF flung through with the page panel shown and hidden:
+#      thumbnails rendered, and peak memory side by side.
 # Usage: tools/run_viewer_bench.sh [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +20,8 @@ python3 "$root/tools/make_sample_pdf.py" "$data/light.pdf" 12
 python3 "$root/tools/make_bench_pdf.py" "$data/text.pdf" text
 python3 "$root/tools/make_bench_pdf.py" "$data/heavy.pdf" heavy
 python3 "$root/tools/make_sample_pdf.py" "$data/pages2000.pdf" 2000
+python3 "$root/tools/make_sample_pdf.py" "$data/pages100.pdf" 100
+python3 "$root/tools/make_sample_pdf.py" "$data/pages3000.pdf" 3000
 . "$root/tools/wine_env.sh"
 fv_wine_up
 cd "$build"
@@ -23,3 +29,6 @@ wine ./viewer_bench.exe open benchdata/light.pdf "$rounds"
 wine ./viewer_bench.exe open benchdata/text.pdf "$rounds"
 wine ./viewer_bench.exe open benchdata/heavy.pdf "$rounds"
 wine ./viewer_bench.exe memory benchdata/pages2000.pdf
+wine ./viewer_bench.exe panel benchdata/pages100.pdf "$rounds"
+wine ./viewer_bench.exe fling benchdata/pages3000.pdf shown
+wine ./viewer_bench.exe fling benchdata/pages3000.pdf hidden

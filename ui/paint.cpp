@@ -27,6 +27,13 @@ void FillColour(HDC dc, const RECT& r, COLORREF colour) {
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
+void FrameColour(HDC dc, const RECT& r, COLORREF colour) {
+  FillColour(dc, {r.left, r.top, r.right, r.top + 1}, colour);
+  FillColour(dc, {r.left, r.bottom - 1, r.right, r.bottom}, colour);
+  FillColour(dc, {r.left, r.top, r.left + 1, r.bottom}, colour);
+  FillColour(dc, {r.right - 1, r.top, r.right, r.bottom}, colour);
+}
+
 void RoundedBox(HDC dc, const RECT& r, COLORREF fill, COLORREF border, int corner) {
   SelectedObject pen(dc, GetStockObject(DC_PEN));
   SelectedObject brush(dc, GetStockObject(DC_BRUSH));

@@ -10,6 +10,8 @@ void PaintBuffered(HWND window, void (*draw)(HDC dc, const RECT& client));
 
 // Fills a rectangle with a solid colour.
 void FillColour(HDC dc, const RECT& r, COLORREF colour);
+// A 1-pixel frame just inside a rectangle's edges.
+void FrameColour(HDC dc, const RECT& r, COLORREF colour);
 // A rounded rectangle with a 1-pixel border.
 void RoundedBox(HDC dc, const RECT& r, COLORREF fill, COLORREF border, int corner);
 // Text in a rectangle, in `font` (null: the DC's own) and `colour`; `format`

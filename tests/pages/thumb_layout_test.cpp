@@ -86,3 +86,25 @@ TEST(ThumbLayout, WhereADraggedPageLands) {
 }
 
 }  // namespace
+
+TEST(ThumbLayout, BookmarksStackAndTheCurrentOneIsTheLastNotAfterThePageRead) {
+  // Entries lead to positions 0, 2, 2, nowhere, 5, 1.
+  const std::vector<int> positions = {0, 2, 2, -1, 5, 1};
+  EXPECT_EQ(CurrentBookmark(positions, 0), 0);
+  EXPECT_EQ(CurrentBookmark(positions, 1), 5);  // position 1 comes after 0, though listed last
+  EXPECT_EQ(CurrentBookmark(positions, 3), 2);  // the last of the two leading to 2
+  EXPECT_EQ(CurrentBookmark(positions, 9), 4);
+  EXPECT_EQ(CurrentBookmark({3, -1}, 2), -1);   // reading before the first section
+
+  // One, four (capped at three) and zero lines of 15 px at 144 DPI.
+  BookmarkGeometry m;
+  StackBookmarks(m, {15, 60, 0}, 15, 144);
+  EXPECT_EQ(m.tops, (std::vector<int>{9, 9 + 27, 9 + 27 + 57}));
+  EXPECT_EQ(m.heights, (std::vector<int>{27, 57, 27}));
+  EXPECT_EQ(m.total, 9 + 27 + 57 + 27 + 9);
+  m.scroll = 30;
+  EXPECT_EQ(HitBookmark(m, 0), 0);   // list y 30 is in the first entry (9..35)
+  EXPECT_EQ(HitBookmark(m, 10), 1);  // 40
+  EXPECT_EQ(HitBookmark(m, -1), -1);
+  EXPECT_EQ(HitBookmark(m, 200), -1);
+}
