@@ -13,7 +13,6 @@ inline constexpr wchar_t kFolivexVersion[] = L"1.6.2";
 
 struct AppState {
   bool forceWindowsEngine = false;  // "/winengine": don't use PDFium
-  UINT pageDragMessage = 0;         // "Corvane.Folivex.PageDrag"
   HACCEL accelerators = nullptr;
   bool placedByAt = false;          // a valid /at was given: placement is neither restored nor saved
   int initialPage = -1;             // 0-based, -1 when none was asked for

@@ -21,6 +21,7 @@
 #include "doc/document_rules.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
+#include "pages/cross_window.h"
 #include "pages/page_panel.h"
 #include "ui/commands.h"
 #include "ui/prompt_dialog.h"
@@ -173,6 +174,11 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_FV_SHOW_WHATS_NEW:
       ShowWhatsNewAfterUpdate(window);
       return 0;
+    case WM_COPYDATA:
+      return OnPageCopyData(window, reinterpret_cast<HWND>(wParam), reinterpret_cast<COPYDATASTRUCT*>(lParam));
+    case WM_FV_PAGE_DROPPED:
+      OnPageDropped(window, lParam);
+      return 0;
     case WM_DROPFILES:
       OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
       return 0;
@@ -194,5 +200,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
   }
   if (HandleWorkerMessage(message, lParam)) return 0;
+  if (message == PageDragMessage()) {
+    OnMoveConfirmed(wParam, lParam);
+    return 0;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }

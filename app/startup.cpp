@@ -20,6 +20,7 @@
 #include "doc/document_open.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
+#include "pages/cross_window.h"
 #include "pages/page_panel.h"
 #include "ui/commands.h"
 #include "view/page_view.h"
@@ -165,7 +166,7 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   if (g_app.install.updatesOffByInstaller) g_settings.AutoUpdate = 0;
 
   // 11. The message that two windows use for page drags.
-  g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
+  PageDragMessage();  // registered at start, before any other window asks
 
   // 12. The command line.
   std::vector<std::wstring> args;

@@ -207,7 +207,6 @@ HWND StartProgram() {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
   ReadDpiAndMakeFonts();
-  g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
 
   StartRenderWorker(false);
   g_ui.programIcon = LoadIconW(g_ui.instance, MAKEINTRESOURCEW(101));

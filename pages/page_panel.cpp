@@ -14,6 +14,7 @@
 #include "doc/layout.h"
 #include "doc/settings.h"
 #include "engine/render_worker.h"
+#include "pages/cross_window.h"
 #include "pages/drag_ghost.h"
 #include "pages/page_edits.h"
 #include "pages/thumb_layout.h"
@@ -41,6 +42,11 @@ constexpr UINT kDragTimerMs = 40;
 // screen it passes.
 constexpr UINT_PTR kScrollRestTimer = 2;
 constexpr UINT kScrollRestMs = 80;
+// While another window's page hovers here: a sender that vanished without
+// saying so is forgotten after kHoverLostMs.
+constexpr UINT_PTR kHoverWatchdog = 3;
+constexpr UINT kHoverWatchdogMs = 150;
+constexpr ULONGLONG kHoverLostMs = 500;
 constexpr BYTE kInPanelGhostOpacity = 175;
 
 constexpr wchar_t kHeaderTip[] =
@@ -73,6 +79,11 @@ struct PanelState {
   bool dragging = false;
   int dropAt = -1;
   int lastY = 0;
+  POINT lastPoint = {};  // the cursor at the last mouse message, client coordinates
+  bool shift = false;    // Shift was held at the last mouse message
+  // Another window's page hovering over this panel.
+  bool hovering = false;
+  ULONGLONG lastHover = 0;
 };
 
 PanelState g_panel;
@@ -219,7 +230,7 @@ void PaintPages(HDC dc, int width) {
   }
   // Where a dragged page would land.
   const int q = g_panel.dropAt;
-  if (g_panel.dragging && q >= 0 && n > 0) {
+  if ((g_panel.dragging || g_panel.hovering) && q >= 0 && n > 0) {
     const int d = q < n ? g.slots[size_t(q)].top - S(8)
                         : g.slots[size_t(n - 1)].top + g.slots[size_t(n - 1)].height + S(25);
     const int barY = header + d - g.scroll;
@@ -308,6 +319,7 @@ void DrawPanel(HDC dc, const RECT& client) {
 void EndDrag() {
   const bool wasDragging = g_panel.dragging;
   HideDragGhost();
+  LeaveDropTarget();
   if (wasDragging) {
     if (g_panel.window) KillTimer(g_panel.window, kDragTimer);
     ShowShellMessage(std::wstring());
@@ -398,7 +410,20 @@ void OnButtonDown(HWND window, int x, int y) {
 
 void MoveGhost(int x, int y);
 
-void OnMouseMove(int x, int y) {
+// Whether the cursor at panel (x, y) is over another Folivex window (which
+// then shows where the page would land; this panel shows no bar).
+bool OverOtherWindow(POINT at, bool shift) {
+  POINT screen = at;
+  ClientToScreen(g_panel.window, &screen);
+  if (!FindDropTarget(GetParent(g_panel.window), screen, g_panel.pressed, shift)) return false;
+  if (g_panel.dropAt != -1) {
+    g_panel.dropAt = -1;
+    Repaint();
+  }
+  return true;
+}
+
+void OnMouseMove(int x, int y, bool shift) {
   if (g_panel.pressed < 0) return;
   if (!g_panel.dragging) {
     const int dy = std::abs(y - g_panel.pressPoint.y), dx = std::abs(x - g_panel.pressPoint.x);
@@ -408,8 +433,12 @@ void OnMouseMove(int x, int y) {
     LogEvent(L"Thumb drag started at y=%d", y);
   }
   g_panel.lastY = y;
-  SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
-  DropHint(y);
+  g_panel.lastPoint = {x, y};
+  g_panel.shift = shift;
+  if (!OverOtherWindow({x, y}, shift)) {
+    SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+    DropHint(y);
+  }
   MoveGhost(x, y);
   Repaint();
 }
@@ -435,6 +464,14 @@ void MoveGhost(int x, int y) {
 // Every 40 ms of a drag: near the top or bottom edge the list scrolls.
 void OnDragTimer() {
   if (!g_panel.dragging) return;
+  if (HasDropTarget()) {
+    // Still over the other window (which keeps hearing about it), or just
+    // back: the hint for this panel again.
+    if (OverOtherWindow(g_panel.lastPoint, g_panel.shift)) return;
+    g_panel.dropAt = -1;
+    DropHint(g_panel.lastY);
+    if (!g_panel.dragging) return;
+  }
   const int step = AutoscrollStep(g_panel.geometry, g_panel.lastY);
   if (step == 0) return;
   const int before = g_panel.geometry.scroll;
@@ -443,15 +480,68 @@ void OnDragTimer() {
   DropHint(g_panel.lastY);
 }
 
-void OnButtonUp() {
-  LogEvent(L"Thumb LBUTTONUP dragging=%d from=%d dropAt=%d", int(g_panel.dragging), g_panel.pressed,
-           g_panel.dropAt);
+void OnButtonUp(int x, int y, bool shift) {
   const bool dragging = g_panel.dragging;
-  const int pressed = g_panel.pressed, q = g_panel.dropAt;
+  const int pressed = g_panel.pressed;
+  const bool overOther = dragging && pressed >= 0 && OverOtherWindow({x, y}, shift);
+  LogEvent(L"Thumb LBUTTONUP dragging=%d from=%d dropAt=%d other=%p", int(dragging), pressed, g_panel.dropAt,
+           static_cast<void*>(overOther ? DropTargetWindow() : nullptr));
+  if (overOther) {
+    HWND target = DropTargetWindow();
+    const bool canTake = DropTargetCanTake();
+    EndDrag();
+    POINT screen = {x, y};
+    ClientToScreen(g_panel.window, &screen);
+    if (canTake) SendPageToTarget(GetParent(g_panel.window), screen, pressed, shift, target);
+    return;
+  }
+  const int q = g_panel.dropAt;
   EndDrag();
   if (!dragging || pressed < 0 || q < 0) return;
   const int target = DropTarget(pressed, q);
   if (target != pressed) MovePage(pressed, target);
+}
+
+void StopHover() {
+  if (!g_panel.hovering) return;
+  g_panel.hovering = false;
+  g_panel.dropAt = -1;
+  if (g_panel.window) KillTimer(g_panel.window, kHoverWatchdog);
+  Repaint();
+}
+
+// Another window drags a page over this one: where it would land. 1 when
+// this window can take it.
+LRESULT OnHover(HWND window, WPARAM what, LPARAM lParam) {
+  if (what == 0) {
+    StopHover();
+    return 0;
+  }
+  if (what != 1 || !CanTakePage()) return 0;
+  if (ShowsBookmarks()) SwitchView(PanelView::Pages);
+  POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ScreenToClient(window, &at);
+  RECT client;
+  GetClientRect(window, &client);
+  int q = g_doc.pages.PageCount();
+  const bool inside = g_panel.visible && PtInRect(&client, at);
+  if (inside) {
+    const int edge = S(36);
+    if (at.y < g_panel.geometry.Header() + edge)
+      ScrollTo(g_panel.geometry.scroll - S(14));
+    else if (at.y > g_panel.geometry.height - edge)
+      ScrollTo(g_panel.geometry.scroll + S(14));
+    q = InsertionSlot(g_panel.geometry, at.y);
+  }
+  const bool first = !g_panel.hovering;
+  if (first) SetTimer(window, kHoverWatchdog, kHoverWatchdogMs, nullptr);
+  g_panel.hovering = true;
+  g_panel.lastHover = GetTickCount64();
+  if (q != g_panel.dropAt || first) {
+    g_panel.dropAt = q;
+    Repaint();
+  }
+  return 1;
 }
 
 void OnRightButtonUp(HWND window, int x, int y) {
@@ -659,7 +749,20 @@ bool PagePanelCancelDrag() {
   return true;
 }
 
+bool PagePanelHoldsAPage() { return g_panel.pressed >= 0 || g_panel.dragging; }
+
+int PagePanelInsertionAt(POINT screen) {
+  const int n = g_doc.pages.PageCount();
+  if (!PagePanelVisible() || ShowsBookmarks()) return n;
+  POINT at = screen;
+  ScreenToClient(g_panel.window, &at);
+  RECT client;
+  GetClientRect(g_panel.window, &client);
+  return PtInRect(&client, at) ? InsertionSlot(g_panel.geometry, at.y) : n;
+}
+
 LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == PageDragMessage()) return OnHover(window, wParam, lParam);
   switch (message) {
     case WM_DESTROY:
       if (g_panel.window == window) g_panel.window = nullptr;
@@ -690,6 +793,8 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       return 0;
     case WM_TIMER:
       if (wParam == kDragTimer) OnDragTimer();
+      if (wParam == kHoverWatchdog && g_panel.hovering && GetTickCount64() - g_panel.lastHover > kHoverLostMs)
+        StopHover();
       if (wParam == kScrollRestTimer) {
         KillTimer(window, kScrollRestTimer);
         g_panel.scrolling = false;
@@ -697,10 +802,10 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       }
       return 0;
     case WM_MOUSEMOVE:
-      OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
       return 0;
     case WM_LBUTTONUP:
-      OnButtonUp();
+      OnButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0);
       return 0;
     case WM_RBUTTONUP:
       OnRightButtonUp(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

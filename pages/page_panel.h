@@ -35,6 +35,11 @@ void PagePanelShowPosition(int position);
 // selection and is scrolled into view; the Bookmarks view's highlight
 // follows it.
 void PagePanelCurrentPage(int position);
+// Whether the panel is pressing or dragging one of its pages.
+bool PagePanelHoldsAPage();
+// Where a page dropped at `screen` from another window goes: the insertion
+// slot under it when the Pages view shows it, else the end.
+int PagePanelInsertionAt(POINT screen);
 // Esc: ends a press or drag without moving anything; true when there was one.
 bool PagePanelCancelDrag();
 
