@@ -9,6 +9,7 @@
 #include "app/status_bar.h"
 #include "base/win_util.h"
 #include "doc/document_open.h"
+#include "pages/page_panel.h"
 #include "ui/file_dialog.h"
 
 void SplitWorkArea(int left, int top, int width, int height, IntRect& mine, IntRect& second) {
@@ -40,6 +41,8 @@ void OpenSecondWindow(HWND main) {
   }
   if (IsZoomed(main)) ShowWindow(main, SW_RESTORE);
   PlaceWindowByFrame(main, mine.x, mine.y, mine.w, mine.h);
+  // Pages are dragged between the two panels.
+  if (!PagePanelVisible()) ShowPagePanel(true);
   ShowStatusMessage(
       L"Drag a page from one window's page panel into the other's to copy it. Hold Shift to move it instead.");
 }
