@@ -45,6 +45,9 @@ constexpr UINT kScrollRestMs = 80;
 // While another window's page hovers here: a sender that vanished without
 // saying so is forgotten after kHoverLostMs.
 constexpr UINT_PTR kHoverWatchdog = 3;
+// Setting the scroll bar redraws it at once, which takes long enough to
+// hold up a document's first pictures: on opening it follows them.
+constexpr UINT_PTR kScrollBarTimer = 4;
 constexpr UINT kHoverWatchdogMs = 150;
 constexpr ULONGLONG kHoverLostMs = 500;
 constexpr BYTE kInPanelGhostOpacity = 175;
@@ -87,6 +90,8 @@ struct PanelState {
 };
 
 PanelState g_panel;
+
+void LayOut(bool scrollBarNow);
 
 int S(int px) { return PanelScaled(px, g_panel.geometry.dpi); }
 
@@ -623,10 +628,11 @@ HWND CreatePagePanel(HWND parent, bool visible, HWND tooltip) {
     g_panel.view = PanelView::Pages;
     g_panel.currentMarker = -1;
     EndDrag();
-    PagePanelLayout();
+    LayOut(false);
     // The first thumbnails are asked for now, beside the page view's first
     // picture, rather than after the panel's first paint.
     if (g_doc.loaded && PagePanelVisible()) RequestThumbs(VisibleSlots());
+    if (g_panel.window) SetTimer(g_panel.window, kScrollBarTimer, 1, nullptr);
   };
   SetDocumentViewHooks(hooks);
   PagePanelLayout();
@@ -688,7 +694,9 @@ void LayOutBookmarks() {
 
 }  // namespace
 
-void PagePanelLayout() {
+namespace {
+
+void LayOut(bool scrollBarNow) {
   if (!g_panel.window) return;
   ThumbGeometry& g = g_panel.geometry;
   RECT client;
@@ -699,11 +707,15 @@ void PagePanelLayout() {
   const bool loaded = g_doc.loaded;
   LayOutThumbs(g, loaded ? g_doc.pages.widths : kNone, loaded ? g_doc.pages.heights : kNone, g_doc.view.rotation);
   LayOutBookmarks();
-  UpdateScrollBar();
+  if (scrollBarNow) UpdateScrollBar();
   LogEvent(L"ThumbLayout pages=%d panel=%dx%d slot0=%dx%d dpi=%d", int(g.slots.size()), g.width, g.height,
            g.slots.empty() ? 0 : g.slots[0].width, g.slots.empty() ? 0 : g.slots[0].height, g.dpi);
   Repaint();
 }
+
+}  // namespace
+
+void PagePanelLayout() { LayOut(true); }
 
 void PagePanelShowPosition(int position) {
   if (!g_panel.window) return;
@@ -795,6 +807,10 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       if (wParam == kDragTimer) OnDragTimer();
       if (wParam == kHoverWatchdog && g_panel.hovering && GetTickCount64() - g_panel.lastHover > kHoverLostMs)
         StopHover();
+      if (wParam == kScrollBarTimer) {
+        KillTimer(window, kScrollBarTimer);
+        UpdateScrollBar();
+      }
       if (wParam == kScrollRestTimer) {
         KillTimer(window, kScrollRestTimer);
         g_panel.scrolling = false;
