@@ -422,6 +422,9 @@ bool SaveDocument(bool saveAs) {
   WipeText(save.password);
   UpdateShellTitle();
   UpdateShellStatus();
+  // The reopened document is on screen, with the pictures carried over,
+  // before the outcome is told.
+  if (HWND owner = DocumentOwner()) RedrawWindow(owner, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   if (!error.empty()) {
     ShowShellMessage(kNotSavedText);
     MessageBoxW(DocumentOwner(), error.c_str(), kSaveFailedCaption, MB_OK | MB_ICONWARNING);

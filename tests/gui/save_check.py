@@ -8,6 +8,7 @@ text each page must show, in order. With ORIGINAL, the saved file must
 start with the original's bytes (an appended update). SUMMARY receives
 "ok" or what was wrong.
 """
+import os
 import re
 import subprocess
 import sys
@@ -37,5 +38,6 @@ if original != "-":
     with open(saved, "rb") as f:
         if f.read(len(head)) != head:
             problems.append("the original bytes are not a prefix of the saved file")
-with open(summary, "w") as f:
+with open(summary + ".part", "w") as f:
     f.write("ok" if not problems else "; ".join(problems))
+os.replace(summary + ".part", summary)

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "base/handles.h"
-#include "base/win_util.h"
 #include "tests/gui/gui_harness.h"
 #include "ui/commands.h"
 
@@ -47,8 +46,17 @@ void RunOnLinux(const std::string& command) {
 
 std::vector<uint8_t> Bytes(const std::wstring& path) {
   std::vector<uint8_t> bytes;
-  std::wstring error;
-  ReadWholeFile(path, bytes, error);
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
+  LARGE_INTEGER size = {};
+  if (!file || !GetFileSizeEx(file.Get(), &size)) return bytes;
+  bytes.resize(size_t(size.QuadPart));
+  size_t done = 0;
+  DWORD got = 0;
+  while (done < bytes.size() && ReadFile(file.Get(), bytes.data() + done, DWORD(bytes.size() - done), &got, nullptr) &&
+         got > 0)
+    done += got;
+  bytes.resize(done);
   return bytes;
 }
 
@@ -66,9 +74,28 @@ int TempFilesIn(const std::wstring& folder) {
 
 // A fresh folder for one test with copies of the save test documents.
 std::wstring WorkFolder(const std::wstring& name) {
+  CreateDirectoryW((BuildDir() + L"\\save-test").c_str(), nullptr);
   const std::wstring dir = BuildDir() + L"\\save-test\\" + name;
-  RunOnLinux("rm -rf '" + Unix(dir) + "' && mkdir -p '" + Unix(dir) + "'");
+  CreateDirectoryW(dir.c_str(), nullptr);
+  WIN32_FIND_DATAW found;
+  if (UniqueFind find{FindFirstFileW((dir + L"\\*").c_str(), &found)}) {
+    do {
+      const std::wstring file = dir + L"\\" + found.cFileName;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(file.c_str());
+    } while (FindNextFileW(find.Get(), &found));
+  }
   return dir;
+}
+
+// The Unix side may still be at work when its process has ended for Wine.
+bool WaitForFile(const std::wstring& path, DWORD timeoutMs = 10000) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(100);
+  }
+  return false;
 }
 std::wstring CopyIn(const std::wstring& dir, const std::wstring& name) {
   const std::wstring to = dir + L"\\" + name;
@@ -86,8 +113,8 @@ std::string CheckSaved(const std::wstring& saved, const std::vector<int>& pages,
   DeleteFileW(summary.c_str());
   RunOnLinux("python3 " + std::string(FV_SOURCE_DIR) + "/tests/gui/save_check.py '" + Unix(saved) + "' " + list +
              " " + (prefix.empty() ? std::string("-") : "'" + Unix(prefix) + "'") + " '" + Unix(summary) + "'");
-  for (int i = 0; i < 50 && GetFileAttributesW(summary.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
-  Sleep(100);
+  WaitForFile(summary, 30000);
+  Sleep(200);
   const std::vector<uint8_t> text = Bytes(summary);
   return std::string(text.begin(), text.end());
 }
@@ -163,7 +190,7 @@ TEST_F(SaveGui, MovesAndDeletionsAreSavedIntoVariedPdfs) {
     ASSERT_TRUE(WaitForTitle(*app, L"* " + std::wstring(name) + L" - Folivex"));
     app->Command(CMD_SAVE);
     ASSERT_TRUE(WaitForStatus(*app, 3, L"  Saved \u2014 " + std::wstring(name) + L" now has the pages you see.", 30000))
-        << Narrow(app->StatusParts()[3]);
+        << Narrow(app->StatusParts()[3]) << " " << Narrow(DialogMessage(WaitForDialog(*app, nullptr, 1000)));
     order.erase(order.begin());
     EXPECT_EQ(CheckSaved(path, order, L""), "ok");
     EXPECT_EQ(TempFilesIn(dir), 0);
@@ -408,14 +435,16 @@ TEST_F(SaveGui, AFullDiskLeavesTheOriginal) {
   const std::wstring marker = dir + L"\\mounted";
   RunOnLinux("umount '" + unixDir + "' 2>/dev/null; mkdir -p '" + unixDir + "' && mount -t tmpfs -o size=3m tmpfs '" +
              unixDir + "' && touch '" + unixDir + "/mounted'");
-  if (GetFileAttributesW(marker.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "can't mount a small disk here";
+  if (!WaitForFile(marker)) GTEST_SKIP() << "can't mount a small disk here";
   struct Unmount {
     std::string dir;
     ~Unmount() { RunOnLinux("umount '" + dir + "'"); }
   } unmount{unixDir};
   // A file of about 2 MB on a 3 MB disk: no room for a second copy.
-  RunOnLinux("python3 " + std::string(FV_SOURCE_DIR) + "/tools/make_big_pdf.py '" + unixDir + "/small.pdf' 1.9");
+  RunOnLinux("python3 " + std::string(FV_SOURCE_DIR) + "/tools/make_big_pdf.py '" + unixDir +
+             "/small.tmp' 1.9 && mv '" + unixDir + "/small.tmp' '" + unixDir + "/small.pdf'");
   const std::wstring path = dir + L"\\small.pdf";
+  ASSERT_TRUE(WaitForFile(path));
   const std::vector<uint8_t> before = Bytes(path);
   ASSERT_GT(before.size(), 1000000u);
   auto app = OpenAndMove(path);
