@@ -149,7 +149,10 @@ class SaveGui : public ::testing::Test {
   std::wstring ExpectFailure(FolivexApp& app, const std::wstring& original, const std::vector<uint8_t>& before) {
     HWND box = WaitForDialog(app, L"Folivex couldn't save", 30000);
     EXPECT_NE(box, nullptr) << "no failure message";
-    if (!box) return std::wstring();
+    if (!box) {
+      app.Screenshot(L"save-no-failure-message");
+      return std::wstring();
+    }
     const std::wstring text = DialogMessage(box);
     Press(box, IDOK);
     EXPECT_TRUE(WaitForStatus(app, 3, L"  Not saved."));
@@ -324,16 +327,6 @@ TEST_F(SaveGui, FailuresBeforeTheReplaceLeaveTheOriginal) {
     SetEndOfFile(back.Get());
     back.Reset();
   }
-  {  // Save As into a folder nobody may write in.
-    app->Command(CMD_SAVE_AS);
-    HWND dialog = WaitForDialog(*app, L"Save this PDF under a new name");
-    ASSERT_NE(dialog, nullptr);
-    HWND edit = GetDlgItem(dialog, 0x47C);  // the file name box
-    if (!edit) edit = GetDlgItem(dialog, 0x480);
-    Type(edit, L"Z:\\proc\\moved.pdf");
-    Press(dialog, IDOK);
-    EXPECT_EQ(ExpectFailure(*app, path, before).rfind(L"Folivex couldn't write in that folder: ", 0), 0u);
-  }
 }
 
 TEST_F(SaveGui, TheWriterRefusesAFileItNoLongerUnderstands) {
@@ -427,9 +420,10 @@ TEST_F(SaveGui, KillingTheProgramMidWriteLeavesTheOriginal) {
   SetEnvironmentVariableW(L"FV_SAVE_FAULTS", nullptr);
 }
 
-// A disk with no room: a small file system of its own (made with mount,
-// which needs root; skipped otherwise).
-TEST_F(SaveGui, AFullDiskLeavesTheOriginal) {
+// A disk with no room, then one that can't be written at all: a small
+// file system of its own (made with mount, which needs root; skipped
+// otherwise).
+TEST_F(SaveGui, AFullOrReadOnlyDiskLeavesTheOriginal) {
   const std::wstring dir = BuildDir() + L"\\save-test\\full";
   const std::string unixDir = Unix(dir);
   const std::wstring marker = dir + L"\\mounted";
@@ -455,6 +449,13 @@ TEST_F(SaveGui, AFullDiskLeavesTheOriginal) {
   app->Command(CMD_SAVE);
   text = ExpectFailure(*app, path, before);
   EXPECT_EQ(text, L"The new file couldn't be written completely (is the disk full?)." + std::wstring(kUnchanged));
+
+  // The same disk made read-only: nothing can be written in the folder.
+  RunOnLinux("mount -o remount,ro '" + unixDir + "' && touch /tmp/fv-save-ro-" + std::to_string(app->ProcessId()));
+  ASSERT_TRUE(WaitForFile(L"Z:\\tmp\\fv-save-ro-" + std::to_wstring(app->ProcessId())));
+  app->Command(CMD_SAVE);
+  text = ExpectFailure(*app, path, before);
+  EXPECT_EQ(text.rfind(L"Folivex couldn't write in that folder: ", 0), 0u) << Narrow(text);
 }
 
 }  // namespace
