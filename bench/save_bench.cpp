@@ -58,7 +58,7 @@ double WaitForMessage(FolivexApp& app, const std::wstring& prefix, DWORD timeout
 }
 
 double ReadNumber(const std::wstring& path) {
-  for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  for (int i = 0; i < 12000 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
   Sleep(50);
   FILE* f = _wfopen(path.c_str(), L"r");
   double value = -1;
@@ -78,8 +78,11 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring big = dir + L"\\big.pdf", copy = dir + L"\\copy.pdf", qpdfOut = dir + L"\\qpdf.pdf";
   std::printf("Generating a PDF of about %.0f MB ...\n", megabytes);
   DeleteFileW(big.c_str());
-  RunOnLinux("python3 " + std::string(FV_SOURCE_DIR) + "/tools/make_big_pdf.py '" + Unix(big) + "' " +
-             std::to_string(megabytes));
+  // Wine may report the Unix process ended before it is: the file gets its
+  // name only once it is complete.
+  RunOnLinux("python3 " + std::string(FV_SOURCE_DIR) + "/tools/make_big_pdf.py '" + Unix(big) + ".part' " +
+             std::to_string(megabytes) + " && mv '" + Unix(big) + ".part' '" + Unix(big) + "'");
+  for (int i = 0; i < 6000 && GetFileAttributesW(big.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExW(big.c_str(), GetFileExInfoStandard, &data)) {
     std::printf("FAILED: no PDF was made\n");
@@ -119,7 +122,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring qpdfMsFile = dir + L"\\qpdf-ms.txt";
   DeleteFileW(qpdfMsFile.c_str());
   RunOnLinux("s=$(date +%s%N); qpdf '" + Unix(big) + "' --pages . 2-z -- '" + Unix(qpdfOut) +
-             "'; e=$(date +%s%N); echo $(( (e - s) / 1000000 )) > '" + Unix(qpdfMsFile) + "'");
+             "'; e=$(date +%s%N); echo $(( (e - s) / 1000000 )) > '" + Unix(qpdfMsFile) + ".part'; mv '" +
+             Unix(qpdfMsFile) + ".part' '" + Unix(qpdfMsFile) + "'");
   const double qpdfMs = ReadNumber(qpdfMsFile);
   DeleteFileW(qpdfOut.c_str());
 
