@@ -146,7 +146,8 @@ class SaveGui : public ::testing::Test {
 
   // The save ends in the failure message; its text is returned and the
   // message closed. The original and its folder must be as they were.
-  std::wstring ExpectFailure(FolivexApp& app, const std::wstring& original, const std::vector<uint8_t>& before) {
+  std::wstring ExpectFailure(FolivexApp& app, const std::wstring& original, const std::vector<uint8_t>& before,
+                             const wchar_t* screenshot = nullptr) {
     HWND box = WaitForDialog(app, L"Folivex couldn't save", 30000);
     EXPECT_NE(box, nullptr) << "no failure message";
     if (!box) {
@@ -154,6 +155,7 @@ class SaveGui : public ::testing::Test {
       return std::wstring();
     }
     const std::wstring text = DialogMessage(box);
+    if (screenshot) app.Screenshot(screenshot);
     Press(box, IDOK);
     EXPECT_TRUE(WaitForStatus(app, 3, L"  Not saved."));
     EXPECT_TRUE(Bytes(original) == before) << "the original changed";
@@ -239,6 +241,19 @@ TEST_F(SaveGui, TheViewStaysAsItWasAcrossTheSave) {
   app->Settle();
   EXPECT_EQ(app->Title(), L"tree.pdf - Folivex");
   EXPECT_EQ(app->StatusParts()[3], L"  Saved \u2014 the pages of tree.pdf are now in the new order.");
+
+  // Save As with nothing changed: a copy, opened in its place.
+  app->Command(CMD_SAVE_AS);
+  HWND dialog = WaitForDialog(*app, L"Save this PDF under a new name");
+  ASSERT_NE(dialog, nullptr);
+  HWND name = GetDlgItem(dialog, 0x47C);
+  if (!name) name = GetDlgItem(dialog, 0x480);
+  Type(name, dir + L"\\copy.pdf");
+  Press(dialog, IDOK);
+  ASSERT_TRUE(WaitForStatus(*app, 3, L"  Saved as copy.pdf (now open). The original file was not changed.", 30000))
+      << Narrow(app->StatusParts()[3]);
+  EXPECT_EQ(app->Title(), L"copy.pdf - Folivex");
+  EXPECT_TRUE(Bytes(dir + L"\\copy.pdf") == Bytes(path));
 }
 
 TEST_F(SaveGui, UnsavedChangesAreAskedAbout) {
@@ -289,9 +304,8 @@ TEST_F(SaveGui, FailuresBeforeTheReplaceLeaveTheOriginal) {
     auto app = OpenAndMove(path, L"FolivexFaults.exe");
     app->Command(CMD_DELETE_PAGE);
     app->Command(CMD_SAVE);
-    const std::wstring text = ExpectFailure(*app, path, before);
+    const std::wstring text = ExpectFailure(*app, path, before, L"save-failed");
     EXPECT_EQ(text, L"The new file couldn't be written completely (is the disk full?)." + std::wstring(kUnchanged));
-    app->Screenshot(L"save-failed");
   }
   {  // The file read back doesn't match the screen.
     SetEnvironmentVariableW(L"FV_SAVE_FAULTS", L"skew-read-back");
