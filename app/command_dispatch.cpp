@@ -7,6 +7,7 @@
 #include "app/second_window.h"
 #include "doc/document.h"
 #include "doc/document_open.h"
+#include "doc/save_flow.h"
 #include "pages/page_edits.h"
 #include "pages/page_panel.h"
 #include "ui/commands.h"
@@ -32,6 +33,8 @@ void RunClose(HWND) {
   if (ConfirmUnsavedChanges()) CloseDocument();
 }
 void RunPrint(HWND) { PrintDocument(); }
+void RunSave(HWND) { SaveDocument(false); }
+void RunSaveAs(HWND) { SaveDocument(true); }
 void RunExit(HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }
 void RunSecondPdf(HWND window) { OpenSecondWindow(window); }
 // The Organize commands act on the selected page (or the one being read).

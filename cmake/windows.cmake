@@ -84,6 +84,14 @@ if(FV_TESTS)
     COMMAND sh ${CMAKE_SOURCE_DIR}/tools/make_open_test_pdfs.sh ${Python3_EXECUTABLE} ${FV_TESTDATA}
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_open_test_pdfs.sh ${CMAKE_SOURCE_DIR}/tools/make_sample_pdf.py
             ${CMAKE_SOURCE_DIR}/tools/simple_pdf.py)
+  # Documents the saving tests rearrange (needs qpdf for the linearized one).
+  add_custom_command(
+    OUTPUT ${FV_TESTDATA}/save/tree.pdf ${FV_TESTDATA}/save/linearized.pdf ${FV_TESTDATA}/save/big.pdf
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tools/make_save_test_pdfs.sh ${Python3_EXECUTABLE} ${FV_TESTDATA}/save
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_save_test_pdfs.sh ${CMAKE_SOURCE_DIR}/tools/make_page_order_pdfs.py
+            ${CMAKE_SOURCE_DIR}/tools/make_big_pdf.py)
+  add_custom_target(fv_save_testdata ALL DEPENDS ${FV_TESTDATA}/save/tree.pdf ${FV_TESTDATA}/save/linearized.pdf
+                    ${FV_TESTDATA}/save/big.pdf)
   add_custom_target(fv_testdata ALL DEPENDS ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf ${FV_TESTDATA}/sample5.pdf
                     ${FV_TESTDATA}/sample1.pdf ${FV_TESTDATA}/bookmarks.pdf ${FV_TESTDATA}/encrypted.pdf
                     ${FV_TESTDATA}/not_a_pdf.pdf)
@@ -96,6 +104,20 @@ if(FV_TESTS)
     target_link_libraries(fv_gui_tests PRIVATE GTest::gtest_main ${FV_SYSTEM_LIBS})
     target_compile_definitions(fv_gui_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_dependencies(fv_gui_tests Folivex fv_testdata)
+    # The test build of the program: the same code plus the save faults a GUI
+    # test asks for through the environment (tests/engine/save_faults_setup.cpp).
+    add_executable(FolivexFaults WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp
+                   ${CMAKE_SOURCE_DIR}/tests/engine/save_faults_setup.cpp ${FV_RC})
+    target_link_libraries(FolivexFaults PRIVATE ${fvwin_TOP})
+    target_link_options(FolivexFaults PRIVATE -municode -mwindows)
+    add_dependencies(fv_gui_tests FolivexFaults fv_save_testdata)
+    # The saving benchmark drives the real program as the GUI tests do.
+    add_executable(save_bench ${CMAKE_SOURCE_DIR}/bench/save_bench.cpp ${CMAKE_SOURCE_DIR}/tests/gui/gui_harness.cpp)
+    target_include_directories(save_bench PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_options(save_bench PRIVATE ${FV_WIN_FLAGS})
+    target_link_libraries(save_bench PRIVATE ${FV_SYSTEM_LIBS})
+    target_link_options(save_bench PRIVATE -municode)
+    target_compile_definitions(save_bench PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(fv_gui_tests TEST_PREFIX "gui." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES RUN_SERIAL TRUE TIMEOUT 300
                          ENVIRONMENT "FV_BUILD_DIR=${CMAKE_BINARY_DIR}")

@@ -3,6 +3,7 @@
 // Windows bitmap deleter in document.cpp.
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -62,6 +63,13 @@ struct Document {
   ViewLayout view;
 
   std::vector<BookmarkEntry> bookmarks;
+
+  // The file as it was when it was opened: its size and last-write time
+  // (FILETIME as 64 bits). A save into the same file refuses when another
+  // program has changed it since.
+  bool fileStamped = false;
+  uint64_t fileSize = 0;
+  uint64_t fileWriteTime = 0;
 
   int editState = kEditNotChecked;
   std::wstring editRefusal;  // why editing was refused

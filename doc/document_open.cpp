@@ -7,6 +7,8 @@
 #include "doc/doc_hooks.h"
 #include "doc/document.h"
 #include "doc/document_rules.h"
+#include "doc/save_flow.h"
+#include "doc/save_rules.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 
@@ -165,6 +167,8 @@ void ForgetDocument() {
   ResetPageModel(g_doc.pages);  // sizes, order, brought-in pages, undo, order-changed flag, selection
 
   g_doc.bookmarks.clear();
+  g_doc.fileStamped = false;
+  g_doc.fileSize = g_doc.fileWriteTime = 0;
   g_doc.pdfium = false;
   g_doc.editState = kEditNotChecked;
   g_doc.editRefusal.clear();
@@ -180,8 +184,26 @@ void CloseDocument() {
   ShowDocumentClosed();
 }
 
+void CloseDocumentForReopen() {
+  ForgetDocument();
+  // The windows keep what they show, as while another document is opened.
+  g_doc.loading = true;
+  ShowDocumentClosed();
+}
+
+bool FileStampOf(const std::wstring& path, uint64_t& size, uint64_t& writeTime) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  writeTime = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
 void OpenDocument(const std::wstring& path, const std::wstring& password) {
   ForgetDocument();
+  // Taken before the engine reads the file: a change made after this point
+  // is seen by a later save.
+  g_doc.fileStamped = FileStampOf(path, g_doc.fileSize, g_doc.fileWriteTime);
   g_doc.loading = true;
   RenderJob open;
   open.kind = kJobOpen;
@@ -230,9 +252,16 @@ void OpenFirstDocument(const std::wstring& commandLinePath, int initialPage) {
 
 bool ConfirmUnsavedChanges() {
   if (!g_doc.loaded || !g_doc.pages.orderChanged) return true;
-  // Unsaved page changes: the question to save them comes with saving. Until
-  // then there is nothing to offer, and the user is not held up.
-  return true;
+  if (g_busy.saving) return false;
+  const std::wstring question = UnsavedChangesQuestion(g_doc.displayName);
+  switch (MessageBoxW(DocumentOwner(), question.c_str(), L"Folivex", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      return SaveDocument(false);
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
 }
 
 void RememberLastPage() {

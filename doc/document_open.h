@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "engine/render_worker.h"
@@ -26,9 +27,20 @@ void OnLoaded(OpenResult* result);
 // ReopenLast on, the last file at its last page when it still exists.
 void OpenFirstDocument(const std::wstring& commandLinePath, int initialPage);
 
-// Whether the current document may be closed or replaced. True while the
-// page order has no unsaved changes.
+// Whether the current document may be closed or replaced: true without
+// unsaved page changes; otherwise the user is asked whether to save them
+// (Yes saves, and goes on only when that worked; No goes on; Cancel stops).
+// False while a save runs.
 bool ConfirmUnsavedChanges();
+
+// A save is about to replace the file: the document is closed as by
+// CloseDocument, but the windows keep showing it as while another document
+// is being opened (OpenDocument follows).
+void CloseDocumentForReopen();
+
+// The size and last-write time (FILETIME as 64 bits) of a file; false when
+// they can't be read.
+bool FileStampOf(const std::wstring& path, uint64_t& size, uint64_t& writeTime);
 
 // The main window is going away: remember the current page.
 void RememberLastPage();

@@ -1,3 +1,4 @@
 fv_sources(doc
-  CORE page_order.cpp layout.cpp document_rules.cpp settings_values.cpp
-  WIN document.cpp document_open.cpp worker_messages.cpp editability.cpp settings.cpp doc_hooks.cpp)
+  CORE page_order.cpp layout.cpp document_rules.cpp settings_values.cpp save_rules.cpp
+  WIN document.cpp document_open.cpp worker_messages.cpp editability.cpp settings.cpp doc_hooks.cpp
+      save_flow.cpp)

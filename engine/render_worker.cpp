@@ -9,6 +9,7 @@
 #include "base/dib.h"
 #include "base/event_log.h"
 #include "engine/engine_bootstrap.h"
+#include "engine/pdf_rebuild.h"
 #include "engine/pdfium_engine.h"
 #include "engine/windows_pdf_engine.h"
 
@@ -18,7 +19,7 @@ namespace {
 
 constexpr wchar_t kRebuildListText[] = L"The list of pages to save didn't make sense (internal error).";
 
-RebuildRunner g_rebuildRunner = nullptr;
+RebuildRunner g_rebuildRunner = RebuildWithPdfium;
 
 void Wipe(std::wstring& secret) {
   if (!secret.empty()) SecureZeroMemory(secret.data(), secret.size() * sizeof(wchar_t));

@@ -89,8 +89,9 @@ class WorkerEngines {
 // Windows.
 std::unique_ptr<WorkerEngines> MakeProgramEngines(bool forceWindowsEngine);
 
-// Runs the rebuild of kind 11 for the program's engines. Set by the code that
-// owns the rebuild; without one a rebuild fails with E_NOTIMPL.
+// Runs the rebuild of kind 11 for the program's engines: RebuildWithPdfium
+// (engine/pdf_rebuild.h) unless another runner is set; with none (null) a
+// rebuild fails with E_NOTIMPL.
 using RebuildRunner = HRESULT (*)(PdfEngine& pdfium, const RenderJob& job, std::wstring& message);
 void SetRebuildRunner(RebuildRunner runner);
 

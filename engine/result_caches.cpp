@@ -43,6 +43,14 @@ void PictureCache::Remove(int page) {
   entries_.erase(found);
 }
 
+bool PictureCache::Take(int page, CachedPicture& picture) {
+  auto found = entries_.find(page);
+  if (found == entries_.end()) return false;
+  picture = found->second.picture;
+  entries_.erase(found);
+  return true;
+}
+
 void PictureCache::Clear() {
   for (auto& [page, entry] : entries_) Delete(entry);
   entries_.clear();

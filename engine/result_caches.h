@@ -43,6 +43,9 @@ class PictureCache {
   // Marks a picture as painted now; it becomes the most recently used.
   void Touch(int page, uint32_t stamp);
   void Remove(int page);
+  // Hands the picture of a page over to the caller, who then owns its
+  // bitmap; false when there is none.
+  bool Take(int page, CachedPicture& picture);
   void Clear();
 
   size_t Count() const { return entries_.size(); }

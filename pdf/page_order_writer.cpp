@@ -52,8 +52,8 @@ class Output {
 };
 
 // The values both forms of the new trailer carry after /Root: the old
-// /Root, /Info and /ID as they stood, and /Prev pointing at the newest
-// earlier section.
+// /Root, /Info and /ID as they stood, a classic table's /XRefStm, and /Prev
+// pointing at the newest earlier section.
 void WriteTrailerValues(Output& out, const PdfTrailerValues& trailer) {
   out.Span(trailer.root);
   if (trailer.hasInfo) {
@@ -63,6 +63,13 @@ void WriteTrailerValues(Output& out, const PdfTrailerValues& trailer) {
   if (trailer.hasId) {
     out.Text(" /ID ");
     out.Span(trailer.id);
+  }
+  // A hybrid file's compressed objects stay reachable for readers that
+  // take /XRefStm only from the newest trailer (PDFium does); the new
+  // table's entries still come first.
+  if (trailer.hasXRefStm) {
+    out.Text(" /XRefStm ");
+    out.Span(trailer.xrefStm);
   }
   out.Text(" /Prev ");
   out.Number(trailer.offset);

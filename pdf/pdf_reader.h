@@ -41,6 +41,9 @@ struct PdfTrailerValues {
   uint64_t offset = 0;    // its byte offset (where the chain reached it)
   bool hasRoot = false, hasInfo = false, hasId = false;
   PdfSpan root, info, id;
+  // A classic table's /XRefStm (a hybrid file's objects in object streams).
+  bool hasXRefStm = false;
+  PdfSpan xrefStm;
   bool encrypt = false;
   int64_t size = 0;  // /Size, 0 when missing
 };

@@ -136,6 +136,10 @@ void PdfReader::RecordTrailer(const PdfDictionary& dict, bool isStream, uint64_t
     trailer_.hasId = true;
     trailer_.id = dict.Value(*e);
   }
+  if (const PdfDictEntry* e = dict.Find("XRefStm"); e && !isStream) {
+    trailer_.hasXRefStm = true;
+    trailer_.xrefStm = dict.Value(*e);
+  }
   trailer_.encrypt = dict.Find("Encrypt") != nullptr;
   int64_t size = 0;
   if (ReadIntegerEntry(dict, "Size", size) == IntegerEntry::kOk) trailer_.size = size;

@@ -155,8 +155,8 @@ std::wstring BuildDir() {
 
 std::wstring TestPdf(const std::wstring& name) { return BuildDir() + L"\\testdata\\" + name; }
 
-FolivexApp::FolivexApp(const std::wstring& arguments) {
-  std::wstring exe = BuildDir() + L"\\Folivex.exe";
+FolivexApp::FolivexApp(const std::wstring& arguments, const wchar_t* program) {
+  std::wstring exe = BuildDir() + L"\\" + program;
   std::wstring line = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW si = {sizeof(si)};
   PROCESS_INFORMATION pi = {};

@@ -12,9 +12,10 @@
 
 class FolivexApp {
  public:
-  // Starts Folivex.exe (from the build folder FV_BUILD_DIR) with the
-  // given arguments.
-  explicit FolivexApp(const std::wstring& arguments);
+  // Starts Folivex.exe (or another program file of the build folder
+  // FV_BUILD_DIR, such as the test build FolivexFaults.exe) with the given
+  // arguments.
+  explicit FolivexApp(const std::wstring& arguments, const wchar_t* program = L"Folivex.exe");
   ~FolivexApp();
   FolivexApp(const FolivexApp&) = delete;
   FolivexApp& operator=(const FolivexApp&) = delete;

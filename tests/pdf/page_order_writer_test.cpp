@@ -161,6 +161,8 @@ TEST(PageOrderWriter, ObjectStreamPageInClassicFileGetsATableLine) {
   EXPECT_NE(update.find("xref\n2 1\n"), std::string::npos);
   EXPECT_NE(update.find("4 1\n" + Line(base + 1, 0)), std::string::npos);
   EXPECT_NE(update.find("/Prev " + std::to_string(table) + " >>"), std::string::npos);
+  // The old stream of compressed objects stays named in the newest trailer.
+  EXPECT_NE(update.find("/XRefStm " + std::to_string(stream) + " /Prev"), std::string::npos) << update;
   EXPECT_EQ(PagesAfter(b.data + update), (std::vector<uint32_t>{3, 4}));
 }
 
