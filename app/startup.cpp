@@ -22,6 +22,7 @@
 #include "doc/worker_messages.h"
 #include "pages/page_panel.h"
 #include "ui/commands.h"
+#include "view/find_bar.h"
 #include "view/page_view.h"
 
 AppState g_app;
@@ -48,6 +49,7 @@ const WindowClass kWindowClasses[] = {
     {L"FolivexView", PageViewProc, false},
     {L"FVThumbs", PagePanelProc, false},
     {L"FVNotes", NotesWndProc, true},
+    {L"FVFind", FindBarProc, false},
 };
 
 bool RegisterWindowClasses() {
