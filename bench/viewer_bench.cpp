@@ -19,6 +19,18 @@
 //     pictures are on screen), and after it is closed again. "Private" is the
 //     commit charge (PagefileUsage); memory is in MB of 1,000,000 bytes.
 //
+//   viewer_bench find PDF [ROUNDS]
+//     Find on a long document. (1) Indexing: from the moment a search starts
+//     until the text of every page is in the text index, read by the worker
+//     in the background, against PDFium alone loading the text of the same
+//     pages in this process (FPDF_LoadPage, FPDFText_LoadPage, every
+//     character's code and box). (2) Scrolling while that runs: the time of
+//     each scroll step (scroll, paint) and the longest message the UI thread
+//     handled meanwhile, with and without indexing going on. (3) Typing a
+//     six-letter query ("status") into the indexed document: from the last
+//     keystroke's change of the find box until the first match is
+//     highlighted on screen.
+//
 // FV_BENCH_TRACE=1 in the environment adds one traced round of the open
 // benchmark: every message dispatched, with its time and duration.
 //
@@ -46,6 +58,7 @@
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "engine/render_worker.h"
+#include "view/find_bar.h"
 #include "view/page_view.h"
 #include "view/page_view_rules.h"
 
@@ -231,6 +244,12 @@ struct BarePdfium {
   int(__cdecl* BitmapFillRect)(void*, int, int, int, int, unsigned long) = nullptr;
   void(__cdecl* BitmapDestroy)(void*) = nullptr;
   void(__cdecl* RenderPageBitmap)(void*, void*, int, int, int, int, int, int) = nullptr;
+  int(__cdecl* GetPageCount)(void*) = nullptr;
+  void*(__cdecl* TextLoadPage)(void*) = nullptr;
+  void(__cdecl* TextClosePage)(void*) = nullptr;
+  int(__cdecl* TextCountChars)(void*) = nullptr;
+  unsigned(__cdecl* TextGetUnicode)(void*, int) = nullptr;
+  int(__cdecl* TextGetCharBox)(void*, int, double*, double*, double*, double*) = nullptr;
 
   template <typename F>
   bool Bind(F& f, const char* name) {
@@ -244,7 +263,10 @@ struct BarePdfium {
               Bind(CloseDocument, "FPDF_CloseDocument") && Bind(LoadPage, "FPDF_LoadPage") &&
               Bind(ClosePage, "FPDF_ClosePage") && Bind(BitmapCreate, "FPDFBitmap_Create") &&
               Bind(BitmapFillRect, "FPDFBitmap_FillRect") && Bind(BitmapDestroy, "FPDFBitmap_Destroy") &&
-              Bind(RenderPageBitmap, "FPDF_RenderPageBitmap");
+              Bind(RenderPageBitmap, "FPDF_RenderPageBitmap") && Bind(GetPageCount, "FPDF_GetPageCount") &&
+              Bind(TextLoadPage, "FPDFText_LoadPage") && Bind(TextClosePage, "FPDFText_ClosePage") &&
+              Bind(TextCountChars, "FPDFText_CountChars") && Bind(TextGetUnicode, "FPDFText_GetUnicode") &&
+              Bind(TextGetCharBox, "FPDFText_GetCharBox");
     if (ok) InitLibrary();
     return ok;
   }
@@ -268,6 +290,55 @@ struct BarePdfium {
     return elapsed;
   }
 };
+
+  // Every page's text (each character's code and box); milliseconds, or -1.
+  double ReadAllText(const std::string& path, int& pages, long long& chars) {
+    const double t0 = NowMs();
+    void* document = LoadDocument(path.c_str(), nullptr);
+    if (!document) return -1;
+    pages = GetPageCount(document);
+    chars = 0;
+    for (int i = 0; i < pages; ++i) {
+      void* page = LoadPage(document, i);
+      if (!page) continue;
+      if (void* text = TextLoadPage(page)) {
+        const int n = TextCountChars(text);
+        for (int c = 0; c < n; ++c) {
+          double l, r, b, t;
+          chars += TextGetUnicode(text, c) != 0;
+          TextGetCharBox(text, c, &l, &r, &b, &t);
+        }
+        TextClosePage(text);
+      }
+      ClosePage(page);
+    }
+    CloseDocument(document);
+    return NowMs() - t0;
+  }
+};
+
+// A private copy of the worker's engine DLL, so that the bare client has its
+// own module and shares no state with the worker's engine.
+bool LoadBareCopy(BarePdfium& bare, std::wstring& copy) {
+  const std::wstring engineDll = EnginePathFromLog();
+  if (engineDll.empty()) {
+    std::printf("PDFium is not in use by the worker; nothing to compare\n");
+    return false;
+  }
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  copy = exe;
+  copy = copy.substr(0, copy.find_last_of(L"\\/") + 1) + L"viewer_bench_pdfium.dll";
+  if (!CopyFileW(engineDll.c_str(), copy.c_str(), FALSE)) {
+    std::printf("could not copy the engine DLL (error %lu)\n", GetLastError());
+    return false;
+  }
+  if (!bare.Load(copy)) {
+    std::printf("could not load the copy of the engine DLL\n");
+    return false;
+  }
+  return true;
+}
 
 // --- Open -> first page on screen --------------------------------------------------
 
@@ -310,25 +381,9 @@ double Median(std::vector<double> v) {
 }
 
 int RunOpenBench(const std::wstring& path, int rounds) {
-  const std::wstring engineDll = EnginePathFromLog();
-  if (engineDll.empty()) {
-    std::printf("PDFium is not in use by the worker; nothing to compare\n");
-    return 1;
-  }
-  // A private copy of the same DLL, so the bare client has its own module.
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring copy = exe;
-  copy = copy.substr(0, copy.find_last_of(L"\\/") + 1) + L"viewer_bench_pdfium.dll";
-  if (!CopyFileW(engineDll.c_str(), copy.c_str(), FALSE)) {
-    std::printf("could not copy the engine DLL (error %lu)\n", GetLastError());
-    return 1;
-  }
   BarePdfium bare;
-  if (!bare.Load(copy)) {
-    std::printf("could not load the copy of the engine DLL\n");
-    return 1;
-  }
+  std::wstring copy;
+  if (!LoadBareCopy(bare, copy)) return 1;
   const std::string narrowPath = Narrow(path);
 
   // Warm-up round: ours first, which also gives the pixel size.
@@ -474,11 +529,154 @@ int RunMemoryBench(const std::wstring& path) {
   return 0;
 }
 
+// --- Find ------------------------------------------------------------------------------
+
+bool OpenAndShow(const std::wstring& path) {
+  OpenDocument(path, L"");
+  return PumpUntil([] { return PositionOnScreen(0); }, kStepTimeoutMs) && Settle();
+}
+
+bool AllPagesRead() { return PagesRead(g_doc.text, g_doc.pages.order) == g_doc.pages.PageCount(); }
+
+void TypeQuery(const wchar_t* text) { SetWindowTextW(FindBarEdit(), text); }
+
+double Percentile(std::vector<double> v, double q) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, size_t(q * double(v.size() - 1) + 0.5))];
+}
+
+struct ScrollPass {
+  std::vector<double> steps;  // scroll and paint, ms
+  double longestMessage = 0;  // any message dispatched meanwhile, ms
+  int pagesReadAtEnd = 0;
+};
+
+// 150 steps of 40 pixels, one every 16 ms, messages handled in between.
+ScrollPass Scroll() {
+  ScrollPass pass;
+  for (int i = 0; i < 150; ++i) {
+    const double t0 = NowMs();
+    PageViewScrollBy(0, 40);
+    UpdateWindow(g_app.pageView);
+    GdiFlush();
+    pass.steps.push_back(NowMs() - t0);
+    const ULONGLONG until = GetTickCount64() + 16;
+    while (GetTickCount64() < until) {
+      MSG msg;
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        const double m0 = NowMs();
+        Dispatch(msg);
+        pass.longestMessage = std::max(pass.longestMessage, NowMs() - m0);
+      } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+      }
+    }
+  }
+  pass.pagesReadAtEnd = PagesRead(g_doc.text, g_doc.pages.order);
+  return pass;
+}
+
+void PrintPass(const char* label, const ScrollPass& p) {
+  std::printf("  %-38s %8.2f %8.2f %8.2f %10.2f ms  (%d pages read by the end)\n", label, Median(p.steps),
+              Percentile(p.steps, 0.95), *std::max_element(p.steps.begin(), p.steps.end()), p.longestMessage,
+              p.pagesReadAtEnd);
+}
+
+int RunFindBench(const std::wstring& path, int rounds) {
+  BarePdfium bare;
+  std::wstring copy;
+  if (!LoadBareCopy(bare, copy)) return 1;
+  const std::string narrowPath = Narrow(path);
+
+  // (1) Indexing, alternately with PDFium alone.
+  std::vector<double> ours, alone;
+  int pages = 0;
+  long long chars = 0;
+  bare.ReadAllText(narrowPath, pages, chars);  // warm-up
+  for (int i = 0; i < rounds; ++i) {
+    if (!OpenAndShow(path)) {
+      std::printf("the document did not open\n");
+      return 1;
+    }
+    const double t0 = NowMs();
+    OpenFind();
+    TypeQuery(L"qwertz");
+    if (!PumpUntil(AllPagesRead, kStepTimeoutMs * 5)) {
+      std::printf("round %d: the pages were never all read\n", i);
+      return 1;
+    }
+    ours.push_back(NowMs() - t0);
+    CloseFind();
+    CloseDocument();
+    Settle();
+    alone.push_back(bare.ReadAllText(narrowPath, pages, chars));
+  }
+
+  // (2) Scrolling with and without indexing going on.
+  if (!OpenAndShow(path)) return 1;
+  const ScrollPass quiet = Scroll();
+  CloseDocument();
+  Settle();
+  if (!OpenAndShow(path)) return 1;
+  OpenFind();
+  TypeQuery(L"qwertz");
+  const ScrollPass busy = Scroll();
+  PumpUntil(AllPagesRead, kStepTimeoutMs * 5);
+
+  // (3) Typing "status" into the indexed document, at its first page.
+  std::vector<double> typing;
+  const wchar_t* prefixes[] = {L"s", L"st", L"sta", L"stat", L"statu"};
+  for (int i = 0; i < std::max(rounds * 4, 20); ++i) {
+    PageViewGoToPosition(0);
+    TypeQuery(L"");
+    for (const wchar_t* prefix : prefixes) {
+      TypeQuery(prefix);
+      PumpFor(20);
+    }
+    UpdateWindow(g_app.pageView);
+    const double t0 = NowMs();
+    TypeQuery(L"status");
+    if (!PumpUntil([] { return g_doc.find.current >= 0 && !g_doc.find.scrollToMatchPending; }, kStepTimeoutMs)) {
+      std::printf("typing round %d: no match was shown\n", i);
+      return 1;
+    }
+    UpdateWindow(g_app.pageView);
+    GdiFlush();
+    typing.push_back(NowMs() - t0);
+  }
+  const size_t matches = g_doc.find.matches.size();
+  CloseFind();
+  CloseDocument();
+  Settle();
+
+  std::printf("find: %s, %d pages, %lld characters\n", narrowPath.c_str(), pages, chars);
+  std::printf("  (1) indexing every page, %d rounds          %10s %10s\n", rounds, "median", "min");
+  std::printf("  %-44s %10.1f %10.1f ms\n", "Folivex, background reads into the index", Median(ours),
+              *std::min_element(ours.begin(), ours.end()));
+  std::printf("  %-44s %10.1f %10.1f ms\n", "PDFium alone, the same pages' text", Median(alone),
+              *std::min_element(alone.begin(), alone.end()));
+  std::printf("  ratio: median %.2fx, min %.2fx (bound: at most 1.2x)\n", Median(ours) / Median(alone),
+              *std::min_element(ours.begin(), ours.end()) / *std::min_element(alone.begin(), alone.end()));
+  std::printf("  (2) scrolling, 150 steps of 40 px          median      95%%      max  longest msg\n");
+  PrintPass("without indexing", quiet);
+  PrintPass("while indexing", busy);
+  std::printf("  (3) typing \"status\" (%zu matches), last keystroke -> first match on screen, %zu rounds:\n",
+              matches, typing.size());
+  std::printf("      median %.2f ms, 95%% %.2f ms, max %.2f ms (bound: median within 50 ms)\n", Median(typing),
+              Percentile(typing, 0.95), *std::max_element(typing.begin(), typing.end()));
+  std::fflush(stdout);
+  bare.module.Reset();
+  DeleteFileW(copy.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3 || (std::wstring(argv[1]) != L"open" && std::wstring(argv[1]) != L"memory")) {
-    std::printf("usage: viewer_bench open PDF [ROUNDS] | viewer_bench memory PDF\n");
+  const std::wstring mode = argc > 1 ? argv[1] : L"";
+  if (argc < 3 || (mode != L"open" && mode != L"memory" && mode != L"find")) {
+    std::printf("usage: viewer_bench open PDF [ROUNDS] | viewer_bench memory PDF | viewer_bench find PDF [ROUNDS]\n");
     return 2;
   }
   wchar_t full[MAX_PATH];
@@ -492,8 +690,9 @@ int wmain(int argc, wchar_t** argv) {
     RestoreSettingValues(saved);
     return 1;
   }
-  int rc = std::wstring(argv[1]) == L"open" ? RunOpenBench(full, argc > 3 ? std::max(1, _wtoi(argv[3])) : 10)
-                                            : RunMemoryBench(full);
+  const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : (mode == L"find" ? 3 : 10);
+  int rc = mode == L"open" ? RunOpenBench(full, rounds) : mode == L"find" ? RunFindBench(full, rounds)
+                                                                          : RunMemoryBench(full);
   StopRenderWorker();
   RestoreSettingValues(saved);
   return rc;

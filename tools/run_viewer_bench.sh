@@ -3,7 +3,9 @@
 #   1. open -> first page on screen against PDFium alone, for a light page
 #      (tools/make_sample_pdf.py), an ordinary page of running text and a
 #      page that is heavy to draw (tools/make_bench_pdf.py);
-#   2. memory while a 2,000-page PDF is scrolled from top to bottom.
+#   2. memory while a 2,000-page PDF is scrolled from top to bottom;
+#   3. find on 1,000 pages of running text: indexing against PDFium alone,
+#      scrolling while it runs, typing a query.
 # Usage: tools/run_viewer_bench.sh [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,6 +18,7 @@ python3 "$root/tools/make_sample_pdf.py" "$data/light.pdf" 12
 python3 "$root/tools/make_bench_pdf.py" "$data/text.pdf" text
 python3 "$root/tools/make_bench_pdf.py" "$data/heavy.pdf" heavy
 python3 "$root/tools/make_sample_pdf.py" "$data/pages2000.pdf" 2000
+python3 "$root/tools/make_bench_pdf.py" "$data/text1000.pdf" text 1000
 . "$root/tools/wine_env.sh"
 fv_wine_up
 cd "$build"
@@ -23,3 +26,4 @@ wine ./viewer_bench.exe open benchdata/light.pdf "$rounds"
 wine ./viewer_bench.exe open benchdata/text.pdf "$rounds"
 wine ./viewer_bench.exe open benchdata/heavy.pdf "$rounds"
 wine ./viewer_bench.exe memory benchdata/pages2000.pdf
+wine ./viewer_bench.exe find benchdata/text1000.pdf

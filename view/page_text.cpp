@@ -104,6 +104,9 @@ void OpenAddress(const std::wstring& address) {
 
 void FollowLink(const PageLink& link) {
   const LinkDecision d = DecideLink(link, g_doc.pages.positionOf);
+  // What follows replaces the link's description in the status bar; moving
+  // off the link must not clear that.
+  g_pointer.hoverKey = -1;
   switch (d.action) {
     case LinkAction::GoToPage:
       GoToPosition(d.position);
