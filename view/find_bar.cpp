@@ -106,13 +106,15 @@ void StartSearch(const std::wstring& text) {
   if (!find.query.empty() && Searchable()) {
     const PageOrder& order = g_doc.pages.order;
     const int n = int(order.size());
+    // The pages read so far in on-screen order, so that every page's matches
+    // go to the end of the list; then the others are asked for, from the
+    // current page on.
+    for (int page : order)
+      if (g_doc.text.count(page)) SearchPage(find, g_doc.text, page, g_doc.pages.positionOf);
     const int first = std::clamp(CurrentPage(g_doc.view), 0, std::max(n - 1, 0));
     for (int k = 0; k < n; ++k) {
       const int page = order[size_t((first + k) % n)];
-      if (g_doc.text.count(page))
-        SearchPage(find, g_doc.text, page, g_doc.pages.positionOf);
-      else
-        RequestPageText(page, false);
+      if (!g_doc.text.count(page)) RequestPageText(page, false);
     }
     SortMatches(find, g_doc.pages.positionOf);
     if (ChooseCurrentMatch(find, CurrentPage(g_doc.view))) ShowCurrentMatch();

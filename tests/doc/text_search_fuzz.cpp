@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (find.matches[i].start != expected[i] || find.matches[i].position != 1 ||
         find.matches[i].length != int(query.size()))
       std::abort();
-  if (index[1].lowerText.size() != text.size()) std::abort();
+  if (!query.empty() && index[1].lowerText.size() != text.size()) std::abort();  // built once, kept
   ChooseCurrentMatch(find, 0);
   if (!expected.empty() && find.current != 0) std::abort();
   return 0;

@@ -204,6 +204,17 @@ TEST_F(FindGui, CountsAgreeWithPdftotextAndF3GoesRound) {
   ASSERT_TRUE(WaitForFindStatus(total + L" of " + total));
   EXPECT_TRUE(WaitForStatus(*app_, 3, L"  Reached the first match; continued from the last one."));
 
+  // Deleting the page that holds the current match takes its matches and
+  // the current one away; undoing brings its matches back.
+  app_->Command(CMD_FIND_NEXT);
+  app_->Command(CMD_FIND_NEXT);
+  ASSERT_TRUE(WaitForFindStatus(L"2 of " + total));
+  ASSERT_TRUE(WaitForStatus(*app_, 0, L"  Page 3 of 6"));
+  app_->Command(CMD_DELETE_PAGE);
+  EXPECT_TRUE(WaitForFindStatus(std::to_wstring(expected - 2) + L" found")) << Narrow(TextOf(Bar()));
+  app_->Command(CMD_UNDO);
+  EXPECT_TRUE(WaitForFindStatus(total + L" found")) << Narrow(TextOf(Bar()));
+
   Type(box, L"no such words");
   EXPECT_TRUE(WaitForFindStatus(L"No matches"));
 }
