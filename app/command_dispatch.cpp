@@ -12,6 +12,8 @@
 #include "pages/page_panel.h"
 #include "ui/commands.h"
 #include "ui/file_dialog.h"
+#include "view/find_bar.h"
+#include "view/page_text.h"
 #include "view/page_view.h"
 
 static_assert(kModShift == FSHIFT && kModCtrl == FCONTROL && kModAlt == FALT);
@@ -60,6 +62,12 @@ void RunDeletePage(HWND) {
 }
 void RunUndo(HWND) { Undo(); }
 void RunTogglePanel(HWND) { ShowPagePanel(!PagePanelVisible()); }
+// Find, selection and copy belong to the page view's text layer.
+void RunFind(HWND) { OpenFind(); }
+void RunFindNext(HWND) { FindNext(+1); }
+void RunFindPrevious(HWND) { FindNext(-1); }
+void RunCopy(HWND) { CopySelectedText(); }
+void RunSelectAll(HWND) { SelectAllDocumentText(); }
 // Paging, zoom and rotation belong to the page view.
 template <ViewAction action>
 void RunView(HWND window) {

@@ -136,9 +136,13 @@ ReportFacts GatherFacts(HWND main) {
   f.pdfiumLoaded = worker.pdfiumLoaded;
   f.engineStatus = worker.enginesStarted ? worker.engineStatus : L"(the engines are still starting)";
 
-  // No page text is kept yet: what was read is only what is still awaited.
+  f.textRead = int(g_doc.text.size());
   f.textPages = g_doc.loaded ? g_doc.pages.SourceCount() : 0;
   f.textWaiting = int(g_doc.pendingText.size());
+  f.findOpen = g_doc.find.open;
+  f.findText = g_doc.find.query;
+  f.matches = int(g_doc.find.matches.size());
+  f.selection = g_doc.selection.hasSelection;
   f.bookmarks = int(g_doc.bookmarks.size());
 
   const PageModel& pages = g_doc.pages;

@@ -25,6 +25,7 @@
 #include "pages/page_panel.h"
 #include "ui/commands.h"
 #include "ui/prompt_dialog.h"
+#include "view/find_bar.h"
 #include "view/page_view.h"
 
 namespace {
@@ -49,6 +50,7 @@ RibbonFacts CurrentRibbonFacts() {
     f.undoSteps = int(g_doc.pages.undoStack.size());
   }
   f.panelShown = PagePanelVisible();
+  f.findOpen = FindBarOpen();
   return f;
 }
 
@@ -63,6 +65,10 @@ void LayOutChildren(HWND window) {
   if (HWND ribbon = RibbonWindow()) {
     MoveWindow(ribbon, 0, 0, width, RibbonHeight(), TRUE);
     y = RibbonHeight();
+  }
+  if (HWND find = FindBarWindow(); find && FindBarOpen()) {
+    MoveWindow(find, 0, y, width, FindBarHeight(), TRUE);
+    y += FindBarHeight();
   }
   const int remaining = std::max(height - y - statusHeight, 0);
   // The page panel along the right edge; the page view takes the rest.
@@ -84,6 +90,8 @@ void OnCreate(HWND window) {
   CreateStatusBar(window);
   g_app.pageView = CreatePageView(window);
   CreatePagePanel(window, g_settings.PagePanel != 0, tooltip);
+  CreateFindBar(window);
+  g_app.findBox = FindBarEdit();
   PageViewHooks viewHooks;
   viewHooks.escape = PagePanelCancelDrag;
   SetPageViewHooks(viewHooks);

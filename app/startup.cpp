@@ -23,6 +23,7 @@
 #include "pages/cross_window.h"
 #include "pages/page_panel.h"
 #include "ui/commands.h"
+#include "view/find_bar.h"
 #include "view/page_view.h"
 
 AppState g_app;
@@ -49,6 +50,7 @@ const WindowClass kWindowClasses[] = {
     {L"FolivexView", PageViewProc, false},
     {L"FVThumbs", PagePanelProc, false},
     {L"FVNotes", NotesWndProc, true},
+    {L"FVFind", FindBarProc, false},
 };
 
 bool RegisterWindowClasses() {

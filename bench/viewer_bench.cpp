@@ -31,6 +31,17 @@
 //     last screen. Peak private memory is printed; run it once with the
 //     panel shown and once with it hidden (the same wheel turns reach the
 //     hidden panel), in two processes as tools/run_viewer_bench.sh does.
+//   viewer_bench find PDF [ROUNDS]
+//     Find on a long document. (1) Indexing: from the moment a search starts
+//     until the text of every page is in the text index, read by the worker
+//     in the background, against PDFium alone loading the text of the same
+//     pages in this process (FPDF_LoadPage, FPDFText_LoadPage, every
+//     character's code and box). (2) Scrolling while that runs: the time of
+//     each scroll step (scroll, paint) and the longest message the UI thread
+//     handled meanwhile, with and without indexing going on. (3) Typing a
+//     six-letter query ("status") into the indexed document: from the last
+//     keystroke's change of the find box until the first match is
+//     highlighted on screen.
 //
 // FV_BENCH_TRACE=1 in the environment adds one traced round of the open
 // benchmark: every message dispatched, with its time and duration.
@@ -60,6 +71,7 @@
 #include "doc/worker_messages.h"
 #include "engine/render_worker.h"
 #include "pages/page_panel.h"
+#include "view/find_bar.h"
 #include "view/page_view.h"
 #include "view/page_view_rules.h"
 
@@ -244,6 +256,12 @@ struct BarePdfium {
   int(__cdecl* BitmapFillRect)(void*, int, int, int, int, unsigned long) = nullptr;
   void(__cdecl* BitmapDestroy)(void*) = nullptr;
   void(__cdecl* RenderPageBitmap)(void*, void*, int, int, int, int, int, int) = nullptr;
+  int(__cdecl* GetPageCount)(void*) = nullptr;
+  void*(__cdecl* TextLoadPage)(void*) = nullptr;
+  void(__cdecl* TextClosePage)(void*) = nullptr;
+  int(__cdecl* TextCountChars)(void*) = nullptr;
+  unsigned(__cdecl* TextGetUnicode)(void*, int) = nullptr;
+  int(__cdecl* TextGetCharBox)(void*, int, double*, double*, double*, double*) = nullptr;
 
   template <typename F>
   bool Bind(F& f, const char* name) {
@@ -257,7 +275,10 @@ struct BarePdfium {
               Bind(CloseDocument, "FPDF_CloseDocument") && Bind(LoadPage, "FPDF_LoadPage") &&
               Bind(ClosePage, "FPDF_ClosePage") && Bind(BitmapCreate, "FPDFBitmap_Create") &&
               Bind(BitmapFillRect, "FPDFBitmap_FillRect") && Bind(BitmapDestroy, "FPDFBitmap_Destroy") &&
-              Bind(RenderPageBitmap, "FPDF_RenderPageBitmap");
+              Bind(RenderPageBitmap, "FPDF_RenderPageBitmap") && Bind(GetPageCount, "FPDF_GetPageCount") &&
+              Bind(TextLoadPage, "FPDFText_LoadPage") && Bind(TextClosePage, "FPDFText_ClosePage") &&
+              Bind(TextCountChars, "FPDFText_CountChars") && Bind(TextGetUnicode, "FPDFText_GetUnicode") &&
+              Bind(TextGetCharBox, "FPDFText_GetCharBox");
     if (ok) InitLibrary();
     return ok;
   }
@@ -304,6 +325,55 @@ struct BarePdfium {
   }
 };
 
+  // Every page's text (each character's code and box); milliseconds, or -1.
+  double ReadAllText(const std::string& path, int& pages, long long& chars) {
+    const double t0 = NowMs();
+    void* document = LoadDocument(path.c_str(), nullptr);
+    if (!document) return -1;
+    pages = GetPageCount(document);
+    chars = 0;
+    for (int i = 0; i < pages; ++i) {
+      void* page = LoadPage(document, i);
+      if (!page) continue;
+      if (void* text = TextLoadPage(page)) {
+        const int n = TextCountChars(text);
+        for (int c = 0; c < n; ++c) {
+          double l, r, b, t;
+          chars += TextGetUnicode(text, c) != 0;
+          TextGetCharBox(text, c, &l, &r, &b, &t);
+        }
+        TextClosePage(text);
+      }
+      ClosePage(page);
+    }
+    CloseDocument(document);
+    return NowMs() - t0;
+  }
+};
+
+// A private copy of the worker's engine DLL, so that the bare client has its
+// own module and shares no state with the worker's engine.
+bool LoadBareCopy(BarePdfium& bare, std::wstring& copy) {
+  const std::wstring engineDll = EnginePathFromLog();
+  if (engineDll.empty()) {
+    std::printf("PDFium is not in use by the worker; nothing to compare\n");
+    return false;
+  }
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  copy = exe;
+  copy = copy.substr(0, copy.find_last_of(L"\\/") + 1) + L"viewer_bench_pdfium.dll";
+  if (!CopyFileW(engineDll.c_str(), copy.c_str(), FALSE)) {
+    std::printf("could not copy the engine DLL (error %lu)\n", GetLastError());
+    return false;
+  }
+  if (!bare.Load(copy)) {
+    std::printf("could not load the copy of the engine DLL\n");
+    return false;
+  }
+  return true;
+}
+
 // --- Open -> first page on screen --------------------------------------------------
 
 struct OursRound {
@@ -344,33 +414,10 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Loads a private copy of the worker's engine DLL (its own module, so the
-// bare client shares no state with the worker); the copy's path in `copy`.
-bool LoadBarePdfium(BarePdfium& bare, std::wstring& copy) {
-  const std::wstring engineDll = EnginePathFromLog();
-  if (engineDll.empty()) {
-    std::printf("PDFium is not in use by the worker; nothing to compare\n");
-    return false;
-  }
-  wchar_t exe[MAX_PATH];
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  copy = exe;
-  copy = copy.substr(0, copy.find_last_of(L"\\/") + 1) + L"viewer_bench_pdfium.dll";
-  if (!CopyFileW(engineDll.c_str(), copy.c_str(), FALSE)) {
-    std::printf("could not copy the engine DLL (error %lu)\n", GetLastError());
-    return false;
-  }
-  if (!bare.Load(copy)) {
-    std::printf("could not load the copy of the engine DLL\n");
-    return false;
-  }
-  return true;
-}
-
 int RunOpenBench(const std::wstring& path, int rounds) {
   BarePdfium bare;
   std::wstring copy;
-  if (!LoadBarePdfium(bare, copy)) return 1;
+  if (!LoadBareCopy(bare, copy)) return 1;
   const std::string narrowPath = Narrow(path);
 
   // Warm-up round: ours first, which also gives the pixel size.
@@ -561,7 +608,7 @@ PanelRound OursOpenToThumbnails(const std::wstring& path) {
 int RunPanelBench(const std::wstring& path, int rounds) {
   BarePdfium bare;
   std::wstring copy;
-  if (!LoadBarePdfium(bare, copy)) return 1;
+  if (!LoadBareCopy(bare, copy)) return 1;
   const std::string narrowPath = Narrow(path);
   const PanelRound first = OursOpenToThumbnails(path);
   if (first.total < 0) {
@@ -609,6 +656,142 @@ int RunPanelBench(const std::wstring& path, int rounds) {
   std::printf("  %-44s %10.2f %10.2f %10.2f ms\n", "PDFium alone (open, render those thumbnails)", bareFirst,
               medAlone, *std::min_element(alone.begin(), alone.end()));
   std::printf("  ratio: median %.2fx (bound: at most 1.5x)\n", medOurs / medAlone);
+// --- Find ------------------------------------------------------------------------------
+
+bool OpenAndShow(const std::wstring& path) {
+  OpenDocument(path, L"");
+  return PumpUntil([] { return PositionOnScreen(0); }, kStepTimeoutMs) && Settle();
+}
+
+bool AllPagesRead() { return PagesRead(g_doc.text, g_doc.pages.order) == g_doc.pages.PageCount(); }
+
+void TypeQuery(const wchar_t* text) { SetWindowTextW(FindBarEdit(), text); }
+
+double Percentile(std::vector<double> v, double q) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, size_t(q * double(v.size() - 1) + 0.5))];
+}
+
+struct ScrollPass {
+  std::vector<double> steps;  // scroll and paint, ms
+  double longestMessage = 0;  // any message dispatched meanwhile, ms
+  int pagesReadAtEnd = 0;
+};
+
+// 150 steps of 40 pixels, one every 16 ms, messages handled in between.
+ScrollPass Scroll() {
+  ScrollPass pass;
+  for (int i = 0; i < 150; ++i) {
+    const double t0 = NowMs();
+    PageViewScrollBy(0, 40);
+    UpdateWindow(g_app.pageView);
+    GdiFlush();
+    pass.steps.push_back(NowMs() - t0);
+    const ULONGLONG until = GetTickCount64() + 16;
+    while (GetTickCount64() < until) {
+      MSG msg;
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        const double m0 = NowMs();
+        Dispatch(msg);
+        pass.longestMessage = std::max(pass.longestMessage, NowMs() - m0);
+      } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+      }
+    }
+  }
+  pass.pagesReadAtEnd = PagesRead(g_doc.text, g_doc.pages.order);
+  return pass;
+}
+
+void PrintPass(const char* label, const ScrollPass& p) {
+  std::printf("  %-38s %8.2f %8.2f %8.2f %10.2f ms  (%d pages read by the end)\n", label, Median(p.steps),
+              Percentile(p.steps, 0.95), *std::max_element(p.steps.begin(), p.steps.end()), p.longestMessage,
+              p.pagesReadAtEnd);
+}
+
+int RunFindBench(const std::wstring& path, int rounds) {
+  BarePdfium bare;
+  std::wstring copy;
+  if (!LoadBareCopy(bare, copy)) return 1;
+  const std::string narrowPath = Narrow(path);
+
+  // (1) Indexing, alternately with PDFium alone.
+  std::vector<double> ours, alone;
+  int pages = 0;
+  long long chars = 0;
+  bare.ReadAllText(narrowPath, pages, chars);  // warm-up
+  for (int i = 0; i < rounds; ++i) {
+    if (!OpenAndShow(path)) {
+      std::printf("the document did not open\n");
+      return 1;
+    }
+    const double t0 = NowMs();
+    OpenFind();
+    TypeQuery(L"qwertz");
+    if (!PumpUntil(AllPagesRead, kStepTimeoutMs * 5)) {
+      std::printf("round %d: the pages were never all read\n", i);
+      return 1;
+    }
+    ours.push_back(NowMs() - t0);
+    CloseFind();
+    CloseDocument();
+    Settle();
+    alone.push_back(bare.ReadAllText(narrowPath, pages, chars));
+  }
+
+  // (2) Scrolling with and without indexing going on.
+  if (!OpenAndShow(path)) return 1;
+  const ScrollPass quiet = Scroll();
+  CloseDocument();
+  Settle();
+  if (!OpenAndShow(path)) return 1;
+  OpenFind();
+  TypeQuery(L"qwertz");
+  const ScrollPass busy = Scroll();
+  PumpUntil(AllPagesRead, kStepTimeoutMs * 5);
+
+  // (3) Typing "status" into the indexed document, at its first page.
+  std::vector<double> typing;
+  const wchar_t* prefixes[] = {L"s", L"st", L"sta", L"stat", L"statu"};
+  for (int i = 0; i < std::max(rounds * 4, 20); ++i) {
+    PageViewGoToPosition(0);
+    TypeQuery(L"");
+    for (const wchar_t* prefix : prefixes) {
+      TypeQuery(prefix);
+      PumpFor(20);
+    }
+    UpdateWindow(g_app.pageView);
+    const double t0 = NowMs();
+    TypeQuery(L"status");
+    if (!PumpUntil([] { return g_doc.find.current >= 0 && !g_doc.find.scrollToMatchPending; }, kStepTimeoutMs)) {
+      std::printf("typing round %d: no match was shown\n", i);
+      return 1;
+    }
+    UpdateWindow(g_app.pageView);
+    GdiFlush();
+    typing.push_back(NowMs() - t0);
+  }
+  const size_t matches = g_doc.find.matches.size();
+  CloseFind();
+  CloseDocument();
+  Settle();
+
+  std::printf("find: %s, %d pages, %lld characters\n", narrowPath.c_str(), pages, chars);
+  std::printf("  (1) indexing every page, %d rounds          %10s %10s\n", rounds, "median", "min");
+  std::printf("  %-44s %10.1f %10.1f ms\n", "Folivex, background reads into the index", Median(ours),
+              *std::min_element(ours.begin(), ours.end()));
+  std::printf("  %-44s %10.1f %10.1f ms\n", "PDFium alone, the same pages' text", Median(alone),
+              *std::min_element(alone.begin(), alone.end()));
+  std::printf("  ratio: median %.2fx, min %.2fx (bound: at most 1.2x)\n", Median(ours) / Median(alone),
+              *std::min_element(ours.begin(), ours.end()) / *std::min_element(alone.begin(), alone.end()));
+  std::printf("  (2) scrolling, 150 steps of 40 px          median      95%%      max  longest msg\n");
+  PrintPass("without indexing", quiet);
+  PrintPass("while indexing", busy);
+  std::printf("  (3) typing \"status\" (%zu matches), last keystroke -> first match on screen, %zu rounds:\n",
+              matches, typing.size());
+  std::printf("      median %.2f ms, 95%% %.2f ms, max %.2f ms (bound: median within 50 ms)\n", Median(typing),
+              Percentile(typing, 0.95), *std::max_element(typing.begin(), typing.end()));
   std::fflush(stdout);
   bare.module.Reset();
   DeleteFileW(copy.c_str());
@@ -696,8 +879,8 @@ int RunFlingBench(const std::wstring& path, bool panelShown) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc >= 3 ? argv[1] : L"";
-  if (mode != L"open" && mode != L"memory" && mode != L"panel" && mode != L"fling") {
-    std::printf("usage: viewer_bench open|panel PDF [ROUNDS] | viewer_bench memory PDF | "
+  if (mode != L"open" && mode != L"memory" && mode != L"panel" && mode != L"fling" && mode != L"find") {
+    std::printf("usage: viewer_bench open|panel|find PDF [ROUNDS] | viewer_bench memory PDF | "
                 "viewer_bench fling PDF shown|hidden\n");
     return 2;
   }

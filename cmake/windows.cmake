@@ -92,9 +92,17 @@ if(FV_TESTS)
             ${CMAKE_SOURCE_DIR}/tools/make_big_pdf.py)
   add_custom_target(fv_save_testdata ALL DEPENDS ${FV_TESTDATA}/save/tree.pdf ${FV_TESTDATA}/save/linearized.pdf
                     ${FV_TESTDATA}/save/big.pdf)
+  # The document of the find, selection and link tests, and poppler's text
+  # of it to check them against.
+  add_custom_command(
+    OUTPUT ${FV_TESTDATA}/find.pdf ${FV_TESTDATA}/find.txt
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FV_TESTDATA}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_find_pdf.py ${FV_TESTDATA}/find.pdf
+    COMMAND pdftotext ${FV_TESTDATA}/find.pdf ${FV_TESTDATA}/find.txt
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_find_pdf.py ${CMAKE_SOURCE_DIR}/tools/simple_pdf.py)
   add_custom_target(fv_testdata ALL DEPENDS ${FV_TESTDATA}/sample.pdf ${FV_TESTDATA}/sample20.pdf ${FV_TESTDATA}/sample5.pdf
                     ${FV_TESTDATA}/sample1.pdf ${FV_TESTDATA}/bookmarks.pdf ${FV_TESTDATA}/encrypted.pdf
-                    ${FV_TESTDATA}/not_a_pdf.pdf)
+                    ${FV_TESTDATA}/not_a_pdf.pdf ${FV_TESTDATA}/find.pdf)
 
   # GUI tests start the real Folivex.exe and drive it from outside.
   if(FV_GUI_TESTS)

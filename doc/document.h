@@ -10,6 +10,8 @@
 
 #include "doc/layout.h"
 #include "doc/page_order.h"
+#include "doc/text_index.h"
+#include "doc/text_select.h"
 #include "engine/engine_types.h"
 #include "engine/result_caches.h"
 
@@ -77,6 +79,12 @@ struct Document {
   PictureCache pictures;    // page pictures of the page view
   PictureCache thumbnails;  // thumbnails of the page panel
   std::set<int> pendingText;  // pages whose text was asked for and not yet delivered
+
+  // The text of the pages read so far, the find bar's search and the text
+  // selection.
+  TextIndex text;
+  FindState find;
+  TextSelection selection;
 
   PendingLoad pending;
 };

@@ -159,6 +159,10 @@ void ForgetDocument() {
   g_doc.pictures.Clear();
   g_doc.thumbnails.Clear();
   g_doc.pendingText.clear();
+  // The find bar stays as it is; its matches go with the text.
+  g_doc.text.clear();
+  ClearMatches(g_doc.find);
+  g_doc.selection = TextSelection();
   g_doc.path.clear();
   g_doc.displayName.clear();
   WipeText(g_doc.password);

@@ -7,7 +7,10 @@
   text: an ordinary page of a book or report, a heading and 46 lines of
         11-point running text.
 
-Usage: make_bench_pdf.py OUT.pdf [heavy|text]
+With a page count, every page shows the same content (the find benchmark
+reads the text of 1,000 such pages).
+
+Usage: make_bench_pdf.py OUT.pdf [heavy|text] [PAGES]
 """
 import math
 import sys
@@ -16,6 +19,7 @@ from simple_pdf import pdf_bytes
 
 out = sys.argv[1]
 kind = sys.argv[2] if len(sys.argv) > 2 else "heavy"
+pages = int(sys.argv[3]) if len(sys.argv) > 3 else 1
 if kind not in ("heavy", "text"):
     sys.exit("usage: make_bench_pdf.py OUT.pdf [heavy|text]")
 w, h = 612, 792
@@ -57,12 +61,16 @@ content = ("\n".join(ops) + "\n").encode()
 
 objects = {
     1: b"<< /Type /Catalog /Pages 2 0 R >>",
-    2: b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-    3: b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 %d %d] /Resources << /Font << /F1 5 0 R /F2 6 0 R >> >> "
-       b"/Contents 4 0 R >>" % (w, h),
     4: b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream",
     5: b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
     6: b"<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>",
 }
+kids = []
+for i in range(pages):
+    num = 3 if i == 0 else 6 + i
+    objects[num] = (b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 %d %d] /Resources << /Font << /F1 5 0 R "
+                    b"/F2 6 0 R >> >> /Contents 4 0 R >>" % (w, h))
+    kids.append(b"%d 0 R" % num)
+objects[2] = b"<< /Type /Pages /Kids [" + b" ".join(kids) + b"] /Count %d >>" % pages
 with open(out, "wb") as f:
     f.write(pdf_bytes(objects))

@@ -8,6 +8,8 @@
 #      against PDFium alone rendering the same thumbnails;
 #   4. a 3,000-page PDF flung through with the page panel shown and hidden:
 #      thumbnails rendered, and peak memory side by side.
+#   5. find on 1,000 pages of running text: indexing against PDFium alone,
+#      scrolling while it runs, typing a query.
 # Usage: tools/run_viewer_bench.sh [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +24,7 @@ python3 "$root/tools/make_bench_pdf.py" "$data/heavy.pdf" heavy
 python3 "$root/tools/make_sample_pdf.py" "$data/pages2000.pdf" 2000
 python3 "$root/tools/make_sample_pdf.py" "$data/pages100.pdf" 100
 python3 "$root/tools/make_sample_pdf.py" "$data/pages3000.pdf" 3000
+python3 "$root/tools/make_bench_pdf.py" "$data/text1000.pdf" text 1000
 . "$root/tools/wine_env.sh"
 fv_wine_up
 cd "$build"
@@ -32,3 +35,4 @@ wine ./viewer_bench.exe memory benchdata/pages2000.pdf
 wine ./viewer_bench.exe panel benchdata/pages100.pdf "$rounds"
 wine ./viewer_bench.exe fling benchdata/pages3000.pdf shown
 wine ./viewer_bench.exe fling benchdata/pages3000.pdf hidden
+wine ./viewer_bench.exe find benchdata/text1000.pdf

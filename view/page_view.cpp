@@ -16,6 +16,8 @@
 #include "engine/render_worker.h"
 #include "ui/prompt_dialog.h"
 #include "ui/ui_context.h"
+#include "view/find_bar.h"
+#include "view/page_text.h"
 
 static_assert(kKeyEscape == VK_ESCAPE && kKeySpace == VK_SPACE && kKeyPageUp == VK_PRIOR &&
               kKeyPageDown == VK_NEXT && kKeyEnd == VK_END && kKeyHome == VK_HOME && kKeyLeft == VK_LEFT &&
@@ -176,6 +178,7 @@ void CatchUp() {
 
 void OnDocumentLoaded() {
   EndPointerStates();
+  FindDocumentLoaded();
   if (!g_view.window) {
     RequestVisiblePictures();
     PageViewLayoutChanged();
@@ -191,6 +194,7 @@ void OnDocumentLoaded() {
 
 void OnDocumentClosed() {
   EndPointerStates();
+  FindDocumentClosed();
   if (g_doc.loading && g_view.window) {
     // Another document is being opened. The window keeps what it shows and
     // goes straight over to the new document when that comes soon; the
@@ -303,7 +307,7 @@ bool DrawPages(HDC window, HDC back, int width, int height) {
   PrepareForPictures(window);
   UniqueDc pictures(CreateCompatibleDC(back));
   HDC pictureDc = pictures.Get();
-  const bool decorated = g_doc.pdfium && g_hooks.decoratePage;
+  const bool decorated = g_doc.pdfium;
 
   const PageRange visible = VisiblePages(v);
   struct Direct {
@@ -336,7 +340,7 @@ bool DrawPages(HDC window, HDC back, int width, int height) {
     }
     if (p == visible.first) firstShown = drawn;
     if (!drawn) FillBox(back, box, width, height, ToColorRef(kPlaceholderColour));
-    if (decorated) g_hooks.decoratePage(back, p, box, now);
+    if (decorated) DecorateTextOnPage(back, p, box, now, width, height);
   }
 
   for (const Direct& d : direct) {
@@ -478,7 +482,8 @@ void OnScrollBar(HWND window, bool vertical, int code) {
 void OnKey(int virtualKey) {
   const ViewKey key = ViewKeyFor(virtualKey);
   if (key == ViewKey::Escape) {
-    if (g_hooks.escape) g_hooks.escape();
+    if (g_hooks.escape && g_hooks.escape()) return;
+    TextEscape();
     return;
   }
   if (!g_doc.loaded) return;
@@ -496,10 +501,15 @@ void BeginPan(HWND window, POINT at) {
   SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
 }
 
-// The pointer: the four-way arrows while panning, else the arrow. (Text
-// and links bring their own cursors with selection and link following.)
+// The pointer: the four-way arrows while panning; the I-beam over text and
+// while selecting, the hand over a link; else the arrow.
 void SetViewCursor() {
-  SetCursor(LoadCursorW(nullptr, g_doc.loaded && g_view.panning ? IDC_SIZEALL : IDC_ARROW));
+  const wchar_t* cursor = IDC_ARROW;
+  if (g_doc.loaded && g_view.panning)
+    cursor = IDC_SIZEALL;
+  else if (g_doc.loaded && TextCursor())
+    cursor = TextCursor();
+  SetCursor(LoadCursorW(nullptr, cursor));
 }
 
 // Go to page: the prompt, then the typed number's page.
@@ -530,6 +540,9 @@ void PageViewPagesChanged() {
   RelayoutKeepingPosition(View());
   PageViewLayoutChanged();
 }
+
+void PageViewScrollTo(int64_t x, int64_t y) { ScrollViewTo(x, y); }
+void PageViewScrollBy(int64_t dx, int64_t dy) { ScrollViewBy(dx, dy); }
 
 void PageViewGoToPosition(int position) {
   GoToPage(View(), position);
@@ -599,6 +612,7 @@ HWND CreatePageView(HWND parent) {
     if (g_view.window) SetFocus(g_view.window);
   };
   SetDocumentViewHooks(hooks);
+  ConnectPageText();
 
   PageViewLayoutChanged();
   return view;
@@ -632,6 +646,7 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       return 1;  // the paint covers everything
     case WM_TIMER:
       if (wParam == kCatchUpTimer) CatchUp();
+      if (wParam == kSelectionScrollTimer) TextAutoScroll(window);
       return 0;
     case WM_FV_CATCH_UP:
       CatchUp();
@@ -665,24 +680,41 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_HSCROLL:
       OnScrollBar(window, message == WM_VSCROLL, LOWORD(wParam));
       return 0;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      // A double-click's second press pans like any other press.
+    case WM_LBUTTONDOWN: {
+      // A press on a link or on text is the text layer's; elsewhere it pans.
       SetFocus(window);
-      if (g_doc.loaded) BeginPan(window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (!g_doc.loaded) return 0;
+      const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+      if (!TextButtonDown(window, x, y, (wParam & MK_SHIFT) != 0)) BeginPan(window, {x, y});
       return 0;
-    case WM_MOUSEMOVE:
-      if (g_view.panning) {
-        const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    }
+    case WM_LBUTTONDBLCLK: {
+      // A double-click on text selects a word; elsewhere it pans like any press.
+      SetFocus(window);
+      if (!g_doc.loaded) return 0;
+      const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+      if (!TextDoubleClick(x, y)) BeginPan(window, {x, y});
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+      if (g_view.panning)
         ScrollViewTo(g_view.panScrollX + g_view.panMouse.x - x, g_view.panScrollY + g_view.panMouse.y - y);
-      }
+      else
+        TextMouseMove(window, x, y);
       return 0;
+    }
     case WM_LBUTTONUP:
+      if (TextButtonUp(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
       if (g_view.panning && GetCapture() == window) ReleaseCapture();
       g_view.panning = false;
       return 0;
+    case WM_RBUTTONUP:
+      ShowTextMenu(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
     case WM_CAPTURECHANGED:
       g_view.panning = false;
+      TextCaptureLost(window);
       return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);

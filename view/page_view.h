@@ -27,6 +27,10 @@ void PageViewPagesChanged();
 
 // Shows on-screen position p at the top of the window (clamped).
 void PageViewGoToPosition(int position);
+// Scrolls to a content position, or by a distance (clamped); repaints when
+// the view moved.
+void PageViewScrollTo(int64_t x, int64_t y);
+void PageViewScrollBy(int64_t dx, int64_t dy);
 
 // What the view does for the commands of the main window: previous, next,
 // first and last page, go to page (with the prompt owned by `owner`), zoom in
@@ -48,15 +52,10 @@ enum class ViewAction {
 };
 void PageViewAction(HWND owner, ViewAction action);
 
-// Where find, selection and links join the view. Every hook is optional.
+// What the windows beside the view add to it. Every hook is optional.
 struct PageViewHooks {
-  // After a page's picture (or placeholder) is drawn, with the page box in
-  // window coordinates and the paint's tick count: ask for the page's text
-  // and draw the find and selection highlights. Called only for documents
-  // served by PDFium.
-  void (*decoratePage)(HDC dc, int position, const PageBox& box, DWORD paintTime) = nullptr;
-  // Esc in the view: cancel a page drag of the page panel, clear the
-  // selection or close the find bar. True when it did one of these.
+  // Esc in the view, first: cancel a page drag of the page panel. True when
+  // it did; otherwise the view clears the selection or closes the find bar.
   bool (*escape)() = nullptr;
 };
 void SetPageViewHooks(const PageViewHooks& hooks);

@@ -14,6 +14,7 @@ list(APPEND FV_GUI_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/notes_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cross_window_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/save_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/find_gui_test.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp
   ${CMAKE_SOURCE_DIR}/ui/command_table.cpp
