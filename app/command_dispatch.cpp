@@ -1,6 +1,7 @@
 #include "app/command_dispatch.h"
 
 #include "app/app_state.h"
+#include "app/default_app.h"
 #include "app/diagnostic_report.h"
 #include "app/notes_window.h"
 #include "app/print.h"
@@ -11,6 +12,7 @@
 #include "pages/page_panel.h"
 #include "ui/commands.h"
 #include "ui/file_dialog.h"
+#include "update/updater.h"
 #include "view/page_view.h"
 
 static_assert(kModShift == FSHIFT && kModCtrl == FCONTROL && kModAlt == FALT);
@@ -57,6 +59,10 @@ void RunDeletePage(HWND) {
 }
 void RunUndo(HWND) { Undo(); }
 void RunTogglePanel(HWND) { ShowPagePanel(!PagePanelVisible()); }
+void RunCheckForUpdates(HWND) { StartUpdateCheck(true); }
+void RunUpdateNow(HWND) { UpdateNow(); }
+void RunWhatsNew(HWND) { ShowNewVersionNotes(); }
+void RunUpdateLater(HWND) { UpdateLater(); }
 // Paging, zoom and rotation belong to the page view.
 template <ViewAction action>
 void RunView(HWND window) {

@@ -12,9 +12,15 @@ list(APPEND FV_GUI_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/status_bar_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/print_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/notes_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/default_app_gui_test.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp
   ${CMAKE_SOURCE_DIR}/ui/command_table.cpp
   ${CMAKE_SOURCE_DIR}/app/window_geometry.cpp
   ${CMAKE_SOURCE_DIR}/doc/layout.cpp
   ${CMAKE_SOURCE_DIR}/pages/thumb_layout.cpp)
+# The update tests run against a local release server (cmake/windows.cmake).
+set(FV_UPDATE_GUI_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/gui_harness.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update_gui_test.cpp
+  ${CMAKE_SOURCE_DIR}/ui/command_table.cpp)
