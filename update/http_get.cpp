@@ -2,6 +2,7 @@
 
 #include <winhttp.h>
 
+#include <memory>
 #include <vector>
 
 #include "base/handles.h"
@@ -15,6 +16,9 @@ constexpr wchar_t kBuiltInFeed[] = L"https://raw.githubusercontent.com/corvane/f
 constexpr wchar_t kPolicyKey[] = L"Software\\Corvane\\Folivex\\Policy";
 constexpr UINT kProgressMessage = WM_APP + 12;
 constexpr DWORD kChunk = 65536;
+constexpr int kMostRedirects = 5;
+constexpr wchar_t kNotSecure[] =
+    L"The update server sent Folivex to an address that isn't secure (not HTTPS), so nothing was downloaded.";
 
 struct InternetHandle {
   HINTERNET h = nullptr;
@@ -41,14 +45,77 @@ std::wstring Format(const wchar_t* format, ...) {
   return buffer;
 }
 
-// The address the request ended at, after any redirects.
-std::wstring FinalAddress(HINTERNET request) {
-  DWORD bytes = 0;
-  WinHttpQueryOption(request, WINHTTP_OPTION_URL, nullptr, &bytes);
-  if (bytes == 0) return std::wstring();
-  std::vector<wchar_t> url(bytes / sizeof(wchar_t) + 1, L'\0');
-  if (!WinHttpQueryOption(request, WINHTTP_OPTION_URL, url.data(), &bytes)) return std::wstring();
-  return url.data();
+// One request of a GET: an HTTPS address split into its parts, connected,
+// sent and answered. Redirects are not followed here.
+struct Exchange {
+  std::unique_ptr<InternetHandle> connection;
+  std::unique_ptr<InternetHandle> request;
+  DWORD status = 0;
+};
+
+bool Send(HINTERNET session, const std::wstring& url, Exchange& ex, std::wstring& error) {
+  wchar_t host[257] = {}, path[2049] = {}, extra[2049] = {};
+  URL_COMPONENTS parts = {};
+  parts.dwStructSize = sizeof(parts);
+  parts.lpszHostName = host;
+  parts.dwHostNameLength = 257;
+  parts.lpszUrlPath = path;
+  parts.dwUrlPathLength = 2049;
+  parts.lpszExtraInfo = extra;
+  parts.dwExtraInfoLength = 2049;
+  if (url.empty() || !WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts) || host[0] == 0) {
+    error = L"Bad update address.";
+    return false;
+  }
+  if (parts.nScheme != INTERNET_SCHEME_HTTPS) {
+    error = kNotSecure;
+    return false;
+  }
+  std::wstring object = std::wstring(path) + extra;
+  if (object.empty()) object = L"/";
+  ex.connection = std::make_unique<InternetHandle>(WinHttpConnect(session, host, parts.nPort, 0));
+  if (!ex.connection->h) {
+    error = Format(L"Couldn't reach %ls (error %lu).", host, GetLastError());
+    return false;
+  }
+  ex.request = std::make_unique<InternetHandle>(WinHttpOpenRequest(ex.connection->h, L"GET", object.c_str(), nullptr,
+                                                                   WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                                   WINHTTP_FLAG_SECURE));
+  if (!ex.request->h) {
+    error = Format(L"Couldn't create the request (error %lu).", GetLastError());
+    return false;
+  }
+  // Redirects are followed by the caller, which looks at each address.
+  DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+  WinHttpSetOption(ex.request->h, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects));
+  WinHttpAddRequestHeaders(ex.request->h, L"Cache-Control: no-cache\r\nPragma: no-cache", DWORD(-1),
+                           WINHTTP_ADDREQ_FLAG_ADD);
+  if (!WinHttpSendRequest(ex.request->h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(ex.request->h, nullptr)) {
+    error = Format(L"No internet connection, or %ls couldn't be reached (error %lu).", host, GetLastError());
+    return false;
+  }
+  DWORD bytes = sizeof(ex.status);
+  if (!WinHttpQueryHeaders(ex.request->h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &ex.status, &bytes, WINHTTP_NO_HEADER_INDEX))
+    ex.status = 0;
+  return true;
+}
+
+// The Location of a redirect, made absolute against the address asked for.
+std::wstring RedirectTarget(HINTERNET request, const std::wstring& from) {
+  wchar_t location[2400] = {};
+  DWORD bytes = sizeof(location) - sizeof(wchar_t);
+  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, location, &bytes,
+                           WINHTTP_NO_HEADER_INDEX))
+    return std::wstring();
+  std::wstring target = location;
+  if (target.find(L"://") != std::wstring::npos) return target;
+  // A path on the same server.
+  const size_t hostStart = from.find(L"://");
+  if (hostStart == std::wstring::npos || target.empty() || target[0] != L'/') return std::wstring();
+  const size_t pathStart = from.find(L'/', hostStart + 3);
+  return from.substr(0, pathStart) + target;
 }
 
 }  // namespace
@@ -64,24 +131,6 @@ std::wstring UpdateFeedAddress() {
 
 bool HttpGet(const std::wstring& url, const HttpTarget& target, const std::atomic<bool>& cancel, std::wstring& error) {
   error.clear();
-  wchar_t host[257] = {}, path[2049] = {};
-  URL_COMPONENTS parts = {};
-  parts.dwStructSize = sizeof(parts);
-  parts.lpszHostName = host;
-  parts.dwHostNameLength = 257;
-  parts.lpszUrlPath = path;
-  parts.dwUrlPathLength = 2049;
-  wchar_t extra[2049] = {};
-  parts.lpszExtraInfo = extra;
-  parts.dwExtraInfoLength = 2049;
-  if (url.empty() || !WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts) ||
-      parts.nScheme != INTERNET_SCHEME_HTTPS || host[0] == 0) {
-    error = L"Bad update address.";
-    return false;
-  }
-  std::wstring object = std::wstring(path) + extra;
-  if (object.empty()) object = L"/";
-
   const std::wstring agent = std::wstring(L"Folivex/") + kRunningVersion;
   HINTERNET s = WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
                             WINHTTP_NO_PROXY_BYPASS, 0);
@@ -94,38 +143,24 @@ bool HttpGet(const std::wstring& url, const HttpTarget& target, const std::atomi
   }
   InternetHandle session(s);
   WinHttpSetTimeouts(session.h, 15000, 15000, 20000, 60000);
-  // Never from HTTPS to plain HTTP (the system's default, made explicit).
-  DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
-  WinHttpSetOption(session.h, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
 
-  InternetHandle connection(WinHttpConnect(session.h, host, parts.nPort, 0));
-  if (!connection.h) {
-    error = Format(L"Couldn't reach %ls (error %lu).", host, GetLastError());
-    return false;
+  // Every address on the way, the first and each redirect's, must be HTTPS.
+  Exchange ex;
+  std::wstring address = url;
+  for (int hop = 0;; ++hop) {
+    if (!Send(session.h, address, ex, error)) return false;
+    const bool redirect = ex.status == 301 || ex.status == 302 || ex.status == 303 || ex.status == 307 ||
+                          ex.status == 308;
+    if (!redirect) break;
+    address = RedirectTarget(ex.request->h, address);
+    if (hop >= kMostRedirects || address.empty()) {
+      error = Format(L"The update server answered with error %lu.", ex.status);
+      return false;
+    }
   }
-  InternetHandle request(WinHttpOpenRequest(connection.h, L"GET", object.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                            WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
-  if (!request.h) {
-    error = Format(L"Couldn't create the request (error %lu).", GetLastError());
-    return false;
-  }
-  WinHttpAddRequestHeaders(request.h, L"Cache-Control: no-cache\r\nPragma: no-cache", DWORD(-1),
-                           WINHTTP_ADDREQ_FLAG_ADD);
-  if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !WinHttpReceiveResponse(request.h, nullptr)) {
-    error = Format(L"No internet connection, or %ls couldn't be reached (error %lu).", host, GetLastError());
-    return false;
-  }
-  // Wherever redirects led, the bytes must come over HTTPS.
-  if (!StartsWithNoCase(FinalAddress(request.h), L"https://")) {
-    error = L"The update server sent Folivex to an address that isn't secure (not HTTPS), so nothing was downloaded.";
-    return false;
-  }
-  DWORD status = 0, statusBytes = sizeof(status);
-  if (!WinHttpQueryHeaders(request.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
-                           &status, &statusBytes, WINHTTP_NO_HEADER_INDEX) ||
-      status != 200) {
-    error = Format(L"The update server answered with error %lu.", status);
+  HINTERNET request = ex.request->h;
+  if (ex.status != 200) {
+    error = Format(L"The update server answered with error %lu.", ex.status);
     return false;
   }
   if (cancel.load()) {
@@ -139,13 +174,13 @@ bool HttpGet(const std::wstring& url, const HttpTarget& target, const std::atomi
   int lastPercent = -1;
   for (;;) {
     DWORD available = 0;
-    if (!WinHttpQueryDataAvailable(request.h, &available)) {
+    if (!WinHttpQueryDataAvailable(request, &available)) {
       error = Format(L"The download was interrupted (error %lu).", GetLastError());
       return false;
     }
     if (available == 0) break;
     DWORD read = 0;
-    if (!WinHttpReadData(request.h, chunk.data(), available < kChunk ? available : kChunk, &read)) {
+    if (!WinHttpReadData(request, chunk.data(), available < kChunk ? available : kChunk, &read)) {
       error = Format(L"The download was interrupted (error %lu).", GetLastError());
       return false;
     }
