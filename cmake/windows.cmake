@@ -108,10 +108,14 @@ if(FV_TESTS)
     target_link_libraries(fv_update_gui_tests PRIVATE GTest::gtest_main ${FV_SYSTEM_LIBS})
     target_compile_definitions(fv_update_gui_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                FV_UPDATE_PORT=${FV_UPDATE_PORT})
-    add_dependencies(fv_update_gui_tests Folivex fv_testdata)
+    # A stand-in for the separate installer, served as the new installer.
+    add_executable(fv_fake_setup WIN32 ${CMAKE_SOURCE_DIR}/tests/gui/fake_setup.cpp
+                   ${CMAKE_SOURCE_DIR}/tests/gui/fake_setup.rc)
+    target_link_options(fv_fake_setup PRIVATE -municode -mwindows)
+    add_dependencies(fv_update_gui_tests Folivex fv_testdata fv_fake_setup)
     add_test(NAME gui.UpdateServerStart
              COMMAND sh ${CMAKE_SOURCE_DIR}/tests/gui/update_server.sh start ${CMAKE_BINARY_DIR}/update_server
-                     $<TARGET_FILE:Folivex> ${FV_UPDATE_PORT} ${FV_UPDATE_HTTP_PORT})
+                     $<TARGET_FILE:Folivex> ${FV_UPDATE_PORT} ${FV_UPDATE_HTTP_PORT} $<TARGET_FILE:fv_fake_setup>)
     add_test(NAME gui.UpdateServerStop
              COMMAND sh ${CMAKE_SOURCE_DIR}/tests/gui/update_server.sh stop ${CMAKE_BINARY_DIR}/update_server)
     set_tests_properties(gui.UpdateServerStart PROPERTIES FIXTURES_SETUP fv_update_server RUN_SERIAL TRUE)

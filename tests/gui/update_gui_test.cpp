@@ -97,15 +97,17 @@ std::wstring ProductVersion(const std::wstring& path) {
   return value;
 }
 
-// Downloads the program left in the temporary folder.
+// Downloads (program files and installers) left in the temporary folder.
 std::vector<std::wstring> LeftDownloads() {
   std::vector<std::wstring> found;
-  WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW((TempDir() + L"Folivex-update-*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return found;
-  do found.push_back(data.cFileName);
-  while (FindNextFileW(search, &data));
-  FindClose(search);
+  for (const wchar_t* pattern : {L"Folivex-update-*", L"Folivex-Setup-*"}) {
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((TempDir() + pattern).c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do found.push_back(data.cFileName);
+    while (FindNextFileW(search, &data));
+    FindClose(search);
+  }
   return found;
 }
 
@@ -291,6 +293,68 @@ TEST_F(UpdateGui, ClosingDuringAStalledDownloadRemovesThePartialFile) {
   EXPECT_TRUE(app.WaitForExit(15000)) << "the program didn't end";
   EXPECT_TRUE(LeftDownloads().empty()) << "the partial download was left behind";
   EXPECT_EQ(FileBytes(exe), before);
+}
+
+// An installed copy (the uninstall entry of this person names its folder)
+// runs the new installer silently and waits for it: a failing installer
+// leaves the copy running with the installer's code in a message; one that
+// succeeds restarts the copy after the update.
+TEST_F(UpdateGui, InstalledCopyRunsTheInstallerAndWaitsForIt) {
+  constexpr wchar_t kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Folivex";
+  constexpr wchar_t kTests[] = L"Software\\Corvane\\FolivexTests";
+  PointFeedAt(L"installed");
+  const std::wstring exe = PortableCopy(L"installed");
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+  struct Forget {
+    const wchar_t* a;
+    const wchar_t* b;
+    ~Forget() {
+      RegDeleteTreeW(HKEY_CURRENT_USER, a);
+      RegDeleteTreeW(HKEY_CURRENT_USER, b);
+    }
+  } forget{kUninstall, kTests};
+  const std::wstring location = folder + L"\\";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kUninstall, L"InstallLocation", REG_SZ, location.c_str(),
+                            DWORD((location.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  auto exitWith = [&](DWORD code) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kTests, L"SetupExitCode", REG_DWORD, &code, sizeof(code));
+  };
+  auto arguments = [&] {
+    wchar_t value[1024] = {};
+    DWORD bytes = sizeof(value);
+    RegGetValueW(HKEY_CURRENT_USER, kTests, L"SetupArguments", RRF_RT_REG_SZ, nullptr, value, &bytes);
+    return std::wstring(value);
+  };
+  const std::string before = FileBytes(exe);
+
+  exitWith(3);
+  FolivexApp app(exe, L"");
+  ASSERT_NE(app.MainWindow(), nullptr);
+  app.Settle();
+  CheckAndAnswer(app, IDYES);
+  HWND box = WaitForDialog(app, L"Folivex update", 30000);
+  ASSERT_NE(box, nullptr);
+  const std::wstring message = DialogMessage(box);
+  EXPECT_EQ(message.rfind(L"The installer couldn't finish the update (code 3). Folivex was not changed.", 0), 0u)
+      << Narrow(message);
+  EXPECT_EQ(arguments(), L"/S /UPDATE /CURRENTUSER /D=" + folder);
+  Answer(box, IDOK);
+  EXPECT_TRUE(IsWindowEnabled(app.MainWindow())) << "the main window stayed disabled";
+  EXPECT_FALSE(app.WaitForExit(0));
+  EXPECT_EQ(FileBytes(exe), before);
+  EXPECT_TRUE(LeftDownloads().empty());
+
+  exitWith(0);
+  CheckAndAnswer(app, IDYES);
+  HWND restarted = WaitForOtherCopy(app.ProcessId(), 30000);
+  ASSERT_NE(restarted, nullptr) << "the copy didn't restart after the installer";
+  DWORD newPid = 0;
+  GetWindowThreadProcessId(restarted, &newPid);
+  FolivexApp second(newPid);
+  EXPECT_TRUE(app.WaitForExit(10000));
+  ASSERT_NE(second.MainWindow(), nullptr);
+  EXPECT_TRUE(WaitForStatus(second, 3, L"  Folivex was updated from 1.6.2 to 1.6.2. Your settings were kept."));
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 test authority (made by update_server.sh), one feed per case under
 /<case>/latest.json, and the files they name under /files/.
 
-Usage: update_server.py <work folder> <Folivex.exe> <https port> <http port>
+Usage: update_server.py <work folder> <Folivex.exe> <https port> <http port> <installer>
 
 The work folder receives the new program file (the given one with the
 version resource saying 1.6.3) and the pid file. Cases:
@@ -15,6 +15,7 @@ version resource saying 1.6.3) and the pid file. Cases:
   hostile       the feed's version tries to climb out of the temporary folder
   httpredirect  the file's address redirects to plain HTTP
   stall         the server sends part of the file, then nothing
+  installed     a correct feed with an installer (the given stand-in)
 """
 import hashlib
 import http.server
@@ -41,9 +42,10 @@ def with_version(exe: bytes, old: str, new: str) -> bytes:
 
 def main():
     work, exe_path, port, http_port = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+    setup = open(sys.argv[5], 'rb').read()
     original = open(exe_path, 'rb').read()
     new = with_version(original, '1.6.2', '1.6.3')
-    files = {'new.exe': new, 'old.exe': original}
+    files = {'new.exe': new, 'old.exe': original, 'setup.exe': setup}
     base = 'https://localhost:%d' % port
     sha = lambda b: hashlib.sha256(b).hexdigest()
     notes = '* Pages open faster\\n* The update bar shows the download'
@@ -62,6 +64,8 @@ def main():
         'httpredirect': feed('1.6.3', base + '/files/redirect.exe', sha(new), len(new)),
         'stall': feed('1.6.3', base + '/files/stall.exe', sha(new), len(new)),
     }
+    feeds['installed'] = feeds['good'].replace(b'\n}', (',\n  "setup": "%s/files/setup.exe",\n  "setup_sha256": "%s",'
+                                                        '\n  "setup_size": "%d"\n}' % (base, sha(setup), len(setup))).encode())
 
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = 'HTTP/1.1'

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Starts or stops the release server of the update tests.
-#   update_server.sh start <work folder> <Folivex.exe> <https port> <http port>
+#   update_server.sh start <work folder> <Folivex.exe> <https port> <http port> <installer>
 #   update_server.sh stop <work folder>
 # "start" makes a test certificate authority and a server certificate for
 # localhost with openssl (the authority is trusted only inside the test's
@@ -13,7 +13,7 @@ if [ "$cmd" = stop ]; then
   rm -f "$work/server.pid"
   exit 0
 fi
-exe=$3 port=$4 http_port=$5
+exe=$3 port=$4 http_port=$5 setup=$6
 mkdir -p "$work"
 [ -f "$work/server.pid" ] && kill "$(cat "$work/server.pid")" 2>/dev/null || true
 rm -f "$work/server.pid"
@@ -26,7 +26,7 @@ if [ ! -f "$work/ca.pem" ]; then
   openssl x509 -req -in "$work/server.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -CAcreateserial -days 3650 \
     -extfile "$work/ext.cnf" -out "$work/server.pem" 2>/dev/null
 fi
-setsid python3 "$here/update_server.py" "$work" "$exe" "$port" "$http_port" >"$work/server.log" 2>&1 </dev/null &
+setsid python3 "$here/update_server.py" "$work" "$exe" "$port" "$http_port" "$setup" >"$work/server.log" 2>&1 </dev/null &
 for _ in $(seq 100); do
   if [ -f "$work/server.pid" ] && curl -s --cacert "$work/ca.pem" -o /dev/null "https://localhost:$port/good/latest.json"; then
     exit 0
