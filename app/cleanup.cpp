@@ -19,6 +19,16 @@ void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder)
     if (cut != std::wstring::npos) DeleteFileW((programPath.substr(0, cut + 1) + L"pdfium.dll.old").c_str());
   }
   if (tempFolder.empty()) return;
+  // Downloads of an update that a program which ended left behind; one that
+  // a running copy still works on is open and can't be deleted.
+  for (const wchar_t* pattern : {L"Folivex-update-*.exe", L"Folivex-Setup-*.exe"}) {
+    WIN32_FIND_DATAW left;
+    UniqueFind leftovers(FindFirstFileW((tempFolder + pattern).c_str(), &left));
+    if (!leftovers) continue;
+    do {
+      if (!(left.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((tempFolder + left.cFileName).c_str());
+    } while (FindNextFileW(leftovers.Get(), &left));
+  }
   FILETIME nowTime;
   GetSystemTimeAsFileTime(&nowTime);
   const uint64_t now = AsNumber(nowTime);

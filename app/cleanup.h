@@ -1,6 +1,6 @@
 // Removes what earlier runs left behind: the previous program file after an
-// update, the previous engine file, and private copies of other PDFs that
-// are more than a day old.
+// update, the previous engine file, update downloads of copies that have
+// ended, and private copies of other PDFs that are more than a day old.
 #pragma once
 #include <cstdint>
 #include <string>

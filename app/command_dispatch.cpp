@@ -1,6 +1,7 @@
 #include "app/command_dispatch.h"
 
 #include "app/app_state.h"
+#include "app/default_app.h"
 #include "app/diagnostic_report.h"
 #include "app/notes_window.h"
 #include "app/print.h"
@@ -14,6 +15,7 @@
 #include "ui/file_dialog.h"
 #include "view/find_bar.h"
 #include "view/page_text.h"
+#include "update/updater.h"
 #include "view/page_view.h"
 
 static_assert(kModShift == FSHIFT && kModCtrl == FCONTROL && kModAlt == FALT);
@@ -68,6 +70,10 @@ void RunFindNext(HWND) { FindNext(+1); }
 void RunFindPrevious(HWND) { FindNext(-1); }
 void RunCopy(HWND) { CopySelectedText(); }
 void RunSelectAll(HWND) { SelectAllDocumentText(); }
+void RunCheckForUpdates(HWND) { StartUpdateCheck(true); }
+void RunUpdateNow(HWND) { UpdateNow(); }
+void RunWhatsNew(HWND) { ShowNewVersionNotes(); }
+void RunUpdateLater(HWND) { UpdateLater(); }
 // Paging, zoom and rotation belong to the page view.
 template <ViewAction action>
 void RunView(HWND window) {

@@ -217,18 +217,6 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
   return lines;
 }
 
-// One dot-separated part as a number; digits only, anything else ends it.
-unsigned long long NextPart(const std::wstring& v, size_t& pos) {
-  unsigned long long n = 0;
-  while (pos < v.size() && v[pos] >= L'0' && v[pos] <= L'9') {
-    if (n < 1000000000ULL) n = n * 10 + unsigned(v[pos] - L'0');
-    ++pos;
-  }
-  while (pos < v.size() && v[pos] != L'.') ++pos;
-  if (pos < v.size()) ++pos;
-  return n;
-}
-
 }  // namespace
 
 std::wstring ReleaseNotesOf(const std::wstring& notes, const std::wstring& version) {
@@ -259,15 +247,6 @@ std::wstring NotesFieldText(const std::wstring& header, const std::wstring& body
     out += joined[i];
   }
   return out;
-}
-
-int CompareVersions(const std::wstring& a, const std::wstring& b) {
-  size_t pa = 0, pb = 0;
-  while (pa < a.size() || pb < b.size()) {
-    unsigned long long x = NextPart(a, pa), y = NextPart(b, pb);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return 0;
 }
 
 bool ShouldShowWhatsNew(const std::wstring& seenVersion, bool updatedGiven, const std::wstring& running) {

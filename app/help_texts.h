@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "update/feed.h"
+
 extern const wchar_t kHowToUseText[];
 // One block per version, newest first, blocks separated by an empty line:
 // "version (date)" and then lines that begin with a bullet and a blank.
@@ -23,9 +25,7 @@ std::wstring ReleaseNotesOf(const std::wstring& notes, const std::wstring& versi
 // field breaks lines only at CR LF).
 std::wstring NotesFieldText(const std::wstring& header, const std::wstring& body);
 
-// Compares two versions of dot-separated numbers part by part ("1.10.0" is
-// newer than "1.9.2"; missing parts count as 0): -1, 0 or 1.
-int CompareVersions(const std::wstring& a, const std::wstring& b);
+// Versions compare as the update feed's do (CompareVersions, update/feed.h).
 
 // Whether the start shows what's new: after an update (`/updated`), or when
 // the version that ran last is known and older than this one.

@@ -8,8 +8,10 @@
 #include "app/app_state.h"
 #include "app/cleanup.h"
 #include "app/command_dispatch.h"
+#include "app/default_app.h"
 #include "app/notes_window.h"
 #include "app/ribbon.h"
+#include "app/ribbon_icons.h"
 #include "app/second_window.h"
 #include "app/settings_tab.h"
 #include "app/startup.h"
@@ -26,10 +28,15 @@
 #include "ui/commands.h"
 #include "ui/prompt_dialog.h"
 #include "view/find_bar.h"
+#include "ui/ui_context.h"
+#include "update/update_bar.h"
+#include "update/updater.h"
 #include "view/page_view.h"
 
 namespace {
 
+constexpr UINT_PTR kUpdateTimer = 2;
+constexpr UINT kUpdatePeriodMs = 5000;
 constexpr UINT_PTR kCleanupTimer = 3;
 constexpr UINT kCleanupPeriodMs = 3000;
 constexpr int kCleanupRuns = 5;
@@ -66,6 +73,10 @@ void LayOutChildren(HWND window) {
     MoveWindow(ribbon, 0, 0, width, RibbonHeight(), TRUE);
     y = RibbonHeight();
   }
+  if (UpdateBarShown()) {
+    MoveWindow(UpdateBarWindow(), 0, y, width, UpdateBarHeight(), TRUE);
+    y += UpdateBarHeight();
+  }
   if (HWND find = FindBarWindow(); find && FindBarOpen()) {
     MoveWindow(find, 0, y, width, FindBarHeight(), TRUE);
     y += FindBarHeight();
@@ -81,12 +92,34 @@ bool AskPasswordWithPrompt(HWND owner, bool again, std::wstring& typed) {
   return PromptText(owner, kPasswordCaption, PasswordPromptLine(again), true, L"", typed);
 }
 
+void DrawUpdateBarIcon(HDC dc, int x, int y) { DrawRibbonIcon(dc, RibbonSmallIcons(), 23, x, y, 255); }
+
+void LayOutAfterUpdateBar() {
+  if (!g_app.mainWindow) return;
+  LayOutChildren(g_app.mainWindow);
+  RedrawWindow(g_app.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void StartUpdates(HWND window) {
+  UpdaterSetup setup;
+  setup.main = window;
+  setup.installMode = g_app.install.mode;
+  setup.updatesOffByInstaller = g_app.install.updatesOffByInstaller;
+  setup.autoUpdate = g_settings.AutoUpdate != 0;
+  setup.hooks.layOut = LayOutAfterUpdateBar;
+  setup.hooks.showNotes = ShowNotes;
+  StartUpdater(setup);
+  SetTimer(window, kUpdateTimer, kUpdatePeriodMs, nullptr);
+}
+
 void OnCreate(HWND window) {
   g_app.mainWindow = window;
   ConnectShell();
   HWND tooltip = CreateTooltipControl(window, -1);
   CreateRibbon(window, tooltip);
+  RefreshDefaultLabel();
   SetRibbonFactsSource(CurrentRibbonFacts);
+  CreateUpdateBar(window, tooltip, DrawUpdateBarIcon);
   CreateStatusBar(window);
   g_app.pageView = CreatePageView(window);
   CreatePagePanel(window, g_settings.PagePanel != 0, tooltip);
@@ -97,10 +130,11 @@ void OnCreate(HWND window) {
   SetPageViewHooks(viewHooks);
   DragAcceptFiles(window, TRUE);
   SetTimer(window, kCleanupTimer, kCleanupPeriodMs, nullptr);
+  StartUpdates(window);
 }
 
 void OnDropFiles(HWND window, HDROP drop) {
-  if (!g_busy.printing && !g_busy.saving && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+  if (!g_busy.Any() && DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
     // Only the first file counts. A path too long for the buffer is refused
     // rather than cut, which could name another file.
     UINT length = DragQueryFileW(drop, 0, nullptr, 0);
@@ -170,6 +204,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (IsSettingsTabControl(LOWORD(wParam))) {
         SettingsEffect effect =
             HandleSettingsTabCommand(window, LOWORD(wParam), int(code), reinterpret_cast<HWND>(lParam));
+        if (effect == SettingsEffect::UpdateCheckSoon) SetAutomaticChecks(true);
+        if (LOWORD(wParam) == kIdAutoUpdate && code == BN_CLICKED && !g_settings.AutoUpdate) SetAutomaticChecks(false);
         if (effect == SettingsEffect::ZoomModeChanged && g_doc.loaded) {
           SetZoom(g_doc.view, ZoomModeFromSetting(g_settings.DefaultZoom), 100.0);
           PageViewLayoutChanged();
@@ -192,13 +228,18 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_TIMER:
       if (wParam == kCleanupTimer) OnCleanupTimer(window);
+      if (wParam == kUpdateTimer) UpdaterTick();
       return 0;
+    case WM_ACTIVATEAPP:
+      if (wParam) RefreshDefaultLabel();
+      break;
     case WM_CLOSE:
-      if (g_busy.printing || g_busy.saving) return 0;
+      if (g_busy.Any()) return 0;
       if (!ConfirmUnsavedChanges()) return 0;
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      StopUpdater();
       RememberLastPage();
       if (!g_app.placedByAt) {
         WINDOWPLACEMENT wp = {sizeof(wp)};
@@ -208,6 +249,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
   }
   if (HandleWorkerMessage(message, lParam)) return 0;
+  if (HandleUpdaterMessage(message, wParam, lParam)) return 0;
   if (message == PageDragMessage()) {
     OnMoveConfirmed(wParam, lParam);
     return 0;

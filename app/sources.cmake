@@ -3,4 +3,4 @@ fv_sources(app
        print_rules.cpp help_texts.cpp report_text.cpp
   WIN command_dispatch.cpp cleanup.cpp status_bar.cpp title.cpp startup.cpp main_window.cpp second_window.cpp
       ribbon.cpp ribbon_icons.cpp ribbon_paint.cpp settings_tab.cpp print.cpp
-      notes_window.cpp diagnostic_report.cpp install_mode.cpp)
+      notes_window.cpp diagnostic_report.cpp install_mode.cpp default_app.cpp)

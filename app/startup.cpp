@@ -7,11 +7,13 @@
 #include "app/app_state.h"
 #include "app/command_dispatch.h"
 #include "app/command_line.h"
+#include "app/default_app.h"
 #include "app/help_texts.h"
 #include "app/install_mode.h"
 #include "app/main_window.h"
 #include "app/notes_window.h"
 #include "app/ribbon.h"
+#include "app/settings_tab.h"
 #include "app/status_bar.h"
 #include "app/window_geometry.h"
 #include "base/event_log.h"
@@ -24,6 +26,7 @@
 #include "pages/page_panel.h"
 #include "ui/commands.h"
 #include "view/find_bar.h"
+#include "update/update_bar.h"
 #include "view/page_view.h"
 
 AppState g_app;
@@ -51,6 +54,7 @@ const WindowClass kWindowClasses[] = {
     {L"FVThumbs", PagePanelProc, false},
     {L"FVNotes", NotesWndProc, true},
     {L"FVFind", FindBarProc, false},
+    {L"FVUpdBar", UpdateBarProc, false},
 };
 
 bool RegisterWindowClasses() {
@@ -166,6 +170,11 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // memory (the stored setting is left alone).
   g_app.install = DetectInstallMode();
   if (g_app.install.updatesOffByInstaller) g_settings.AutoUpdate = 0;
+  g_updatesOffByInstaller = g_app.install.updatesOffByInstaller;
+
+  // 8. A registration of this user that names another program file (the
+  // program was moved) is pointed here again.
+  RepairFileType();
 
   // 11. The message that two windows use for page drags.
   PageDragMessage();  // registered at start, before any other window asks

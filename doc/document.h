@@ -96,7 +96,10 @@ extern Document g_doc;
 struct BusyFlags {
   bool printing = false;
   bool saving = false;
-  bool Any() const { return printing || saving; }
+  // An update's installer runs (the main window waits for it, disabled);
+  // pages dropped from another window are refused meanwhile.
+  bool installing = false;
+  bool Any() const { return printing || saving || installing; }
 };
 extern BusyFlags g_busy;
 

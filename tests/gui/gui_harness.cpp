@@ -155,8 +155,16 @@ std::wstring BuildDir() {
 
 std::wstring TestPdf(const std::wstring& name) { return BuildDir() + L"\\testdata\\" + name; }
 
-FolivexApp::FolivexApp(const std::wstring& arguments, const wchar_t* program) {
-  std::wstring exe = BuildDir() + L"\\" + program;
+FolivexApp::FolivexApp(const std::wstring& arguments, const wchar_t* program)
+    : FolivexApp(BuildDir() + L"\\" + program, arguments) {}
+
+FolivexApp::FolivexApp(DWORD processId) : pid_(processId) {
+  process_.Reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                 PROCESS_VM_READ | PROCESS_VM_WRITE,
+                             FALSE, processId));
+}
+
+FolivexApp::FolivexApp(const std::wstring& exe, const std::wstring& arguments) {
   std::wstring line = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW si = {sizeof(si)};
   PROCESS_INFORMATION pi = {};

@@ -16,6 +16,11 @@ class FolivexApp {
   // FV_BUILD_DIR, such as the test build FolivexFaults.exe) with the given
   // arguments.
   explicit FolivexApp(const std::wstring& arguments, const wchar_t* program = L"Folivex.exe");
+  // Starts another copy of the program file (Windows path).
+  FolivexApp(const std::wstring& exePath, const std::wstring& arguments);
+  // Takes charge of a copy that is already running (started by another
+  // copy, as an update restarts the program); ends it like the others.
+  explicit FolivexApp(DWORD processId);
   ~FolivexApp();
   FolivexApp(const FolivexApp&) = delete;
   FolivexApp& operator=(const FolivexApp&) = delete;

@@ -15,6 +15,7 @@ list(APPEND FV_GUI_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/cross_window_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/save_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/find_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/default_app_gui_test.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp
   ${CMAKE_SOURCE_DIR}/ui/command_table.cpp
@@ -22,3 +23,8 @@ list(APPEND FV_GUI_TESTS
   ${CMAKE_SOURCE_DIR}/doc/layout.cpp
   ${CMAKE_SOURCE_DIR}/pages/page_transfer.cpp
   ${CMAKE_SOURCE_DIR}/pages/thumb_layout.cpp)
+# The update tests run against a local release server (cmake/windows.cmake).
+set(FV_UPDATE_GUI_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/gui_harness.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update_gui_test.cpp
+  ${CMAKE_SOURCE_DIR}/ui/command_table.cpp)
