@@ -1,6 +1,7 @@
 #include "engine/pdf_rebuild.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -106,7 +107,13 @@ bool MapTargets(const PdfiumEngine& engine, const std::vector<int>& order, std::
 }
 
 // Steps 4 to 8 on the loaded copy: delete, reorder, bring in, count.
-const wchar_t* Rearrange(const PdfiumApi& api, FPDF_DOCUMENT doc, const std::vector<Target>& targets) {
+// `original` is a second copy of the file, loaded only when pages have to
+// change places: a page is moved by copying it in from there at its new
+// place and deleting it at the old one, because the engine's own move
+// loses what the page inherits from the page-tree node above it (its
+// fonts and images, its size, its turn).
+const wchar_t* Rearrange(const PdfiumApi& api, FPDF_DOCUMENT doc, const std::vector<Target>& targets,
+                         const std::function<FPDF_DOCUMENT()>& original) {
   const int count = api.FPDF_GetPageCount(doc);
   if (targets.empty()) return kNoPagesText;
   std::vector<bool> kept(size_t(std::max(count, 0)), false);
@@ -130,8 +137,11 @@ const wchar_t* Rearrange(const PdfiumApi& api, FPDF_DOCUMENT doc, const std::vec
     if (found == current.end()) return kMoveText;
     const int j = int(found - current.begin());
     if (size_t(j) == i) continue;
-    if (!api.FPDF_MovePages(doc, &j, 1, int(i))) return kMoveText;
-    current.erase(found);
+    FPDF_DOCUMENT from = original();
+    if (!from || !api.FPDF_ImportPagesByIndex(doc, from, &wanted[i], 1, int(i))) return kMoveText;
+    api.FPDFPage_Delete(doc, j + 1);  // the old place, one further on now
+    if (api.FPDF_GetPageCount(doc) != int(current.size())) return kMoveText;
+    current.erase(current.begin() + j);
     current.insert(current.begin() + std::ptrdiff_t(i), wanted[i]);
   }
 
@@ -174,7 +184,11 @@ HRESULT RebuildWithPdfium(PdfEngine& engine, const RenderJob& job, std::wstring&
     message = kLoadText;
     return E_FAIL;
   }
-  const wchar_t* failure = Rearrange(api, doc, targets);
+  FPDF_DOCUMENT original = nullptr;  // loaded when first needed
+  const wchar_t* failure = Rearrange(api, doc, targets, [&] {
+    if (!original) original = api.FPDF_LoadMemDocument64(bytes.data(), bytes.size(), nullptr);
+    return original;
+  });
   if (!failure) {
     // The caller made the file; only that file is written.
     UniqueFile out(CreateFileW(job.path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
@@ -196,6 +210,7 @@ HRESULT RebuildWithPdfium(PdfEngine& engine, const RenderJob& job, std::wstring&
     }
   }
   api.FPDF_CloseDocument(doc);
+  if (original) api.FPDF_CloseDocument(original);
   if (!failure) return S_OK;
   message = failure;
   return E_FAIL;

@@ -27,8 +27,14 @@ void RunOnLinux(const std::string& command) {
   WaitForSingleObject(handle.Get(), 120000);
 }
 
+// The Unix side may still be at work when Wine reports its process ended.
+bool WaitFor(const std::wstring& path) {
+  for (int i = 0; i < 300 && !Exists(path); ++i) Sleep(100);
+  return Exists(path);
+}
+
 std::string Text(const std::wstring& path) {
-  for (int i = 0; i < 50 && !Exists(path); ++i) Sleep(100);
+  WaitFor(path);
   Sleep(100);
   std::vector<uint8_t> bytes = ReadBytes(path);
   return std::string(bytes.begin(), bytes.end());
@@ -44,7 +50,7 @@ class Rebuild : public ::testing::Test {
       if (c == L'/') c = L'\\';
     RunOnLinux("mkdir -p " + unixDir + " && python3 " + std::string(FV_SOURCE_DIR) +
                "/tools/make_page_order_pdfs.py " + unixDir + " --pages 14 && touch " + unixDir + "/made");
-    ASSERT_TRUE(Exists(dir + L"\\made"));
+    ASSERT_TRUE(WaitFor(dir + L"\\made"));
   }
   void TearDown() override {
     SharedPdfium().Close();
