@@ -9,9 +9,11 @@
 
 #include "base/event_log.h"
 #include "base/handles.h"
+#include "doc/bookmark_jump.h"
 #include "doc/doc_hooks.h"
 #include "doc/document.h"
 #include "doc/layout.h"
+#include "doc/link_rules.h"
 #include "doc/settings.h"
 #include "engine/render_worker.h"
 #include "pages/cross_window.h"
@@ -269,23 +271,14 @@ void PaintInPanelGhost(HDC dc, int width) {
   FrameColour(dc, {x - 2, y - 2, x + w + 2, y + h + 2}, kAccent);
 }
 
-// The position a bookmark leads to, or -1.
-int BookmarkPosition(const BookmarkEntry& entry) {
-  const std::vector<int>& map = g_doc.pages.positionOf;
-  return entry.page >= 0 && size_t(entry.page) < map.size() ? map[size_t(entry.page)] : -1;
-}
-
-std::vector<int> BookmarkPositions() {
-  std::vector<int> positions;
-  positions.reserve(g_doc.bookmarks.size());
-  for (const BookmarkEntry& entry : g_doc.bookmarks) positions.push_back(BookmarkPosition(entry));
-  return positions;
+bool LeadsNowhere(const BookmarkEntry& entry) {
+  return TargetOfBookmark(entry, g_doc.pages.fileCount, g_doc.pages.positionOf).position < 0;
 }
 
 void PaintBookmarks(HDC dc, int width) {
   const BookmarkGeometry& m = g_panel.marks;
   const int header = g_panel.geometry.Header(), list = g_panel.geometry.ListHeight();
-  const int current = CurrentBookmark(BookmarkPositions(), CurrentPage(g_doc.view));
+  const int current = CurrentBookmarkIndex();
   for (size_t i = 0; i < g_doc.bookmarks.size() && i < m.tops.size(); ++i) {
     const int top = m.tops[i], height = m.heights[i];
     if (top + height < m.scroll) continue;
@@ -294,7 +287,7 @@ void PaintBookmarks(HDC dc, int width) {
     const int y = header + top - m.scroll, depth = BookmarkIndent(entry.depth);
     const bool isCurrent = int(i) == current;
     if (isCurrent) RoundedBox(dc, {S(4), y, width - S(4), y + height - S(2)}, kSelectedBack, kAccent, S(6));
-    const COLORREF colour = BookmarkPosition(entry) < 0 ? kBookmarkNowhere : isCurrent ? kAccent : kBookmarkText;
+    const COLORREF colour = LeadsNowhere(entry) ? kBookmarkNowhere : isCurrent ? kAccent : kBookmarkText;
     const RECT text = {S(8) + depth * S(12), y + S(3), width - S(8), y + height - S(4)};
     DrawLabel(dc, entry.title.c_str(), text, colour, entry.depth == 0 ? g_ui.fontBold : g_ui.fontNormal,
               DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL);
@@ -376,15 +369,7 @@ void OnHeaderClick(int x) {
 void OnBookmarkClick(int y) {
   const BookmarkGeometry& m = g_panel.marks;
   const int i = HitBookmark(m, y - g_panel.geometry.Header());
-  if (i < 0 || size_t(i) >= g_doc.bookmarks.size()) return;
-  const BookmarkEntry& entry = g_doc.bookmarks[size_t(i)];
-  const int position = BookmarkPosition(entry);
-  if (position >= 0) {
-    GoTo(position);
-    Repaint();
-  } else {
-    ShowShellMessage(BookmarkRefusalText(entry.page, g_doc.pages.fileCount));
-  }
+  if (i >= 0 && GoToBookmark(size_t(i))) Repaint();
 }
 
 void OnButtonDown(HWND window, int x, int y) {

@@ -86,21 +86,6 @@ int HitBookmark(const BookmarkGeometry& m, int listY) {
   return -1;
 }
 
-int CurrentBookmark(const std::vector<int>& positions, int currentPosition) {
-  int best = -1;
-  for (size_t i = 0; i < positions.size(); ++i) {
-    const int p = positions[i];
-    if (p < 0 || p > currentPosition) continue;
-    if (best < 0 || p >= positions[size_t(best)]) best = int(i);
-  }
-  return best;
-}
-
-const wchar_t* BookmarkRefusalText(int target, int fileCount) {
-  return target < 0 || target >= fileCount ? L"That bookmark doesn't lead to a page in this PDF."
-                                           : L"That bookmark leads to a page you deleted.";
-}
-
 void ScrollSlotIntoView(ThumbGeometry& g, int position) {
   if (position < 0 || size_t(position) >= g.slots.size()) return;
   auto s = [&](int v) { return PanelScaled(v, g.dpi); };

@@ -70,12 +70,6 @@ int BookmarkTextWidth(int panelWidth, int depth, int dpi);
 void StackBookmarks(BookmarkGeometry& m, const std::vector<int>& textHeights, int lineHeight, int dpi);
 // The entry at `listY` below the header, or -1.
 int HitBookmark(const BookmarkGeometry& m, int listY);
-// The entry of the part being read: the one leading to the latest position
-// not after `currentPosition` (the last of equals); -1 when none does.
-// `positions` holds each entry's position, -1 for none.
-int CurrentBookmark(const std::vector<int>& positions, int currentPosition);
-// Why a bookmark that leads to no position can't be followed.
-const wchar_t* BookmarkRefusalText(int target, int fileCount);
 
 // The position a page pressed at `pressed` ends at when dropped in
 // insertion slot `q`.

@@ -87,15 +87,7 @@ TEST(ThumbLayout, WhereADraggedPageLands) {
 
 }  // namespace
 
-TEST(ThumbLayout, BookmarksStackAndTheCurrentOneIsTheLastNotAfterThePageRead) {
-  // Entries lead to positions 0, 2, 2, nowhere, 5, 1.
-  const std::vector<int> positions = {0, 2, 2, -1, 5, 1};
-  EXPECT_EQ(CurrentBookmark(positions, 0), 0);
-  EXPECT_EQ(CurrentBookmark(positions, 1), 5);  // position 1 comes after 0, though listed last
-  EXPECT_EQ(CurrentBookmark(positions, 3), 2);  // the last of the two leading to 2
-  EXPECT_EQ(CurrentBookmark(positions, 9), 4);
-  EXPECT_EQ(CurrentBookmark({3, -1}, 2), -1);   // reading before the first section
-
+TEST(ThumbLayout, BookmarkEntriesStackAndAreHit) {
   // One, four (capped at three) and zero lines of 15 px at 144 DPI.
   BookmarkGeometry m;
   StackBookmarks(m, {15, 60, 0}, 15, 144);
