@@ -22,6 +22,7 @@
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "pages/page_panel.h"
+#include "share/send_window.h"
 #include "ui/commands.h"
 #include "ui/prompt_dialog.h"
 #include "view/page_view.h"
@@ -77,7 +78,9 @@ bool AskPasswordWithPrompt(HWND owner, bool again, std::wstring& typed) {
 void OnCreate(HWND window) {
   g_app.mainWindow = window;
   ConnectShell();
-  CreateRibbon(window, CreateTooltipControl(window, -1));
+  HWND tooltip = CreateTooltipControl(window, -1);
+  CreateRibbon(window, tooltip);
+  SetShareTooltip(tooltip);
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateStatusBar(window);
   g_app.pageView = CreatePageView(window);

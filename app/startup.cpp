@@ -21,6 +21,8 @@
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "pages/page_panel.h"
+#include "share/send_window.h"
+#include "share/share_settings.h"
 #include "ui/commands.h"
 #include "view/page_view.h"
 
@@ -48,6 +50,7 @@ const WindowClass kWindowClasses[] = {
     {L"FolivexView", PageViewProc, false},
     {L"FVThumbs", PagePanelProc, false},
     {L"FVNotes", NotesWndProc, true},
+    {L"FVShare", SendWindowProc, true},
 };
 
 bool RegisterWindowClasses() {
@@ -163,6 +166,10 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // memory (the stored setting is left alone).
   g_app.install = DetectInstallMode();
   if (g_app.install.updatesOffByInstaller) g_settings.AutoUpdate = 0;
+
+  // 7. The sharing settings and the saved people; 9. the last ways chosen.
+  LoadShareSettings();
+  LoadShareChoices();
 
   // 11. The message that two windows use for page drags.
   g_app.pageDragMessage = RegisterWindowMessageW(L"Corvane.Folivex.PageDrag");
