@@ -118,8 +118,8 @@ HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, i
   return control;
 }
 
-HWND Label(const wchar_t* text, int x, int y, int w, int h, const wchar_t* tip, DWORD align = SS_RIGHT) {
-  return Make(L"STATIC", text, align | SS_CENTERIMAGE | SS_NOTIFY, 0, x, y, w, h, -1, tip);
+HWND Label(const wchar_t* text, int x, int y, int w, int h, const wchar_t* tip) {
+  return Make(L"STATIC", text, SS_RIGHT | SS_CENTERIMAGE | SS_NOTIFY, 0, x, y, w, h, -1, tip);
 }
 
 HWND EditBox(int x, int y, int w, int h, int id, const wchar_t* tip, DWORD extra = ES_AUTOHSCROLL) {
@@ -155,7 +155,7 @@ void CreateControls() {
   Label(L"Messenger name", 330, 98, 118, 24, kTipMessenger);
   EditBox(452, 98, 168, 24, kMessenger, kTipMessenger);
   PushButton(L"Remember this person", 130, 126, 300, 22, kRemember, kTipRemember, BS_AUTOCHECKBOX);
-  Label(L"Send", 10, 156, 112, 24, L"What the person gets.", SS_LEFT);
+  Label(L"Send", 10, 156, 112, 24, L"What the person gets.");
   PushButton(L"", 130, 156, 490, 22, kPdf, kTipPdf, BS_AUTORADIOBUTTON | WS_GROUP);
   Make(L"BUTTON", L"A note about Folivex, with its download link", BS_AUTORADIOBUTTON, 0, 130, 180, 490, 22, kNote,
        kTipNote);

@@ -377,6 +377,14 @@ TEST(ShareGui, KeysJustCopyItAndOneWindowAtATime) {
   app.Settle(500);
   EXPECT_FALSE(IsWindow(send));
   EXPECT_TRUE(IsWindowEnabled(main));
+
+  // The main window's Copy Link and Show in Folder.
+  app.Command(CMD_COPY_LINK);
+  EXPECT_TRUE(WaitForStatus(app, 3, L"  Download link copied \u2014 paste it anywhere with Ctrl+V."));
+  EXPECT_EQ(ClipboardText(), L"https://www.corvane.com/folivex/download/");
+  app.Command(CMD_SHOW_IN_FOLDER);
+  EXPECT_TRUE(WaitForFolderWindow());
+  CloseFolderWindows();
 }
 
 // Two programs, each with its Send window, each adding a person: the one that
