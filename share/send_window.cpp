@@ -396,6 +396,16 @@ LRESULT CALLBACK SendWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
       return 1;
     }
+    case WM_NEXTDLGCTL: {
+      // The message box asks for this on Tab, as a dialog box's controls do.
+      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                 : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+      if (next) {
+        if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(next, EM_SETSEL, 0, -1);
+        SetFocus(next);
+      }
+      return 0;
+    }
     case WM_ACTIVATE:
       // The keyboard goes back where it was, as in a dialog box.
       if (LOWORD(wParam) == WA_INACTIVE) {

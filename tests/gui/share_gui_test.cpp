@@ -372,6 +372,16 @@ TEST(ShareGui, KeysJustCopyItAndOneWindowAtATime) {
   // Nobody was remembered: only a name was given.
   EXPECT_EQ(ReadText(L"Contacts"), L"");
 
+  // Tab leaves the message box for the next control.
+  GUITHREADINFO gui = {sizeof(gui)};
+  PostMessageW(GetDlgItem(send, kMessage), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(GetDlgItem(send, kMessage), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  app.Settle();
+  KeyInto(send, VK_TAB);
+  app.Settle();
+  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(send, nullptr), &gui));
+  EXPECT_EQ(gui.hwndFocus, GetDlgItem(send, kReset));
+
   // Esc closes the window and gives the main window back.
   KeyInto(send, VK_ESCAPE);
   app.Settle(500);
