@@ -6,16 +6,21 @@
 #include "app/notes_window.h"
 #include "app/print.h"
 #include "app/second_window.h"
+#include "app/status_bar.h"
 #include "doc/document.h"
 #include "doc/document_open.h"
 #include "doc/save_flow.h"
 #include "pages/page_edits.h"
 #include "pages/page_panel.h"
+#include "share/send_flow.h"
+#include "share/send_window.h"
+#include "share/share_settings.h"
 #include "ui/commands.h"
 #include "ui/file_dialog.h"
 #include "view/find_bar.h"
 #include "view/page_text.h"
 #include "update/updater.h"
+#include "ui/shell_ops.h"
 #include "view/page_view.h"
 
 static_assert(kModShift == FSHIFT && kModCtrl == FCONTROL && kModAlt == FALT);
@@ -80,6 +85,18 @@ void RunView(HWND window) {
   PageViewAction(window, action);
   // A quarter turn changes the shape of every thumbnail.
   if (action == ViewAction::RotateLeft || action == ViewAction::RotateRight) PagePanelLayout();
+}
+// The Share commands open the Send window with a way chosen (-1: the last one).
+template <int method>
+void RunSendWindow(HWND) {
+  OpenSendWindow(method);
+}
+void RunCopyLink(HWND window) {
+  if (CopyTextToClipboard(window, g_shareSettings.shareLink))
+    ShowStatusMessage(L"Download link copied \u2014 paste it anywhere with Ctrl+V.");
+}
+void RunShowInFolder(HWND) {
+  if (g_doc.loaded) ShowInFolder(g_doc.path);
 }
 
 struct HandlerRow {

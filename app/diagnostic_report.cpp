@@ -19,6 +19,7 @@
 #include "doc/settings.h"
 #include "engine/render_worker.h"
 #include "pages/page_panel.h"
+#include "ui/shell_ops.h"
 #include "ui/ui_context.h"
 
 namespace {
@@ -200,24 +201,6 @@ bool SaveUtf8WithBom(const std::wstring& path, const std::wstring& text) {
   return true;
 }
 
-bool CopyToClipboard(HWND owner, const std::wstring& text) {
-  if (!OpenClipboard(owner)) return false;
-  bool copied = false;
-  EmptyClipboard();
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-    if (void* p = GlobalLock(memory)) {
-      std::memcpy(p, text.c_str(), bytes);
-      GlobalUnlock(memory);
-      copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    }
-    // Once set, the clipboard owns the memory.
-    if (!copied) GlobalFree(memory);
-  }
-  CloseClipboard();
-  return copied;
-}
-
 }  // namespace
 
 void WriteDiagnosticReport(HWND main) {
@@ -225,7 +208,7 @@ void WriteDiagnosticReport(HWND main) {
   const std::wstring folder = ReportFolder();
   const std::wstring path = folder + kReportFileName;
   const bool saved = !folder.empty() && SaveUtf8WithBom(path, report);
-  const bool copied = CopyToClipboard(main, report);
+  const bool copied = CopyTextToClipboard(main, report);
   LogEvent(L"diagnostic report: %lu characters, saved %d, copied %d", static_cast<unsigned long>(report.size()),
            saved ? 1 : 0, copied ? 1 : 0);
 

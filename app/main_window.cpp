@@ -21,10 +21,13 @@
 #include "doc/document.h"
 #include "doc/document_open.h"
 #include "doc/document_rules.h"
+#include "doc/save_flow.h"
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "pages/cross_window.h"
 #include "pages/page_panel.h"
+#include "share/send_window.h"
+#include "share/share_hooks.h"
 #include "ui/commands.h"
 #include "ui/prompt_dialog.h"
 #include "view/find_bar.h"
@@ -118,6 +121,7 @@ void OnCreate(HWND window) {
   HWND tooltip = CreateTooltipControl(window, -1);
   CreateRibbon(window, tooltip);
   RefreshDefaultLabel();
+  SetShareTooltip(tooltip);
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateUpdateBar(window, tooltip, DrawUpdateBarIcon);
   CreateStatusBar(window);
@@ -165,6 +169,10 @@ void ConnectShell() {
   hooks.showMessage = ShowStatusMessage;
   hooks.askPassword = AskPasswordWithPrompt;
   SetShellHooks(hooks);
+  // The Send window offers to save unsaved page changes before sending.
+  ShareHooks share;
+  share.saveDocument = SaveDocument;
+  SetShareHooks(share);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

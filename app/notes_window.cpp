@@ -1,7 +1,5 @@
 #include "app/notes_window.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 
 #include "app/app_state.h"
@@ -106,13 +104,6 @@ void ShowAbout(HWND main) {
       g_settings.AutoUpdate ? L"checks automatically every 6 hours" : L"automatic checks are off (Settings tab)";
   std::wstring text = FormatCapped(1200, kAboutFormat, kFolivexVersion, updates, kDownloadPageAddress);
   MessageBoxW(main, text.c_str(), L"About Folivex", MB_OK | MB_ICONINFORMATION);
-}
-
-bool OpenWithShell(HWND owner, const std::wstring& target) {
-  INT_PTR result =
-      reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  LogEvent(L"open \"%ls\" with the shell: result %lu", target.c_str(), static_cast<unsigned long>(result));
-  return result > 32;
 }
 
 // Whether the browser came up is the browser's business: nothing to tell.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "ui/shell_ops.h"
+
 // The main window's message for "show what's new after an update", posted
 // by the start-up.
 constexpr UINT WM_FV_SHOW_WHATS_NEW = WM_APP + 14;
@@ -24,8 +26,3 @@ void ShowWhatsNewAfterUpdate(HWND main);
 void ShowAbout(HWND main);
 void OpenUserGuide(HWND main);
 void OpenDownloadPage(HWND main);
-
-// Opens a web address or a file with the shell's "open" verb; true when the
-// shell accepted it (result above 32). The address and the result are
-// logged.
-bool OpenWithShell(HWND owner, const std::wstring& target);

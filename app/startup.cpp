@@ -24,6 +24,8 @@
 #include "doc/worker_messages.h"
 #include "pages/cross_window.h"
 #include "pages/page_panel.h"
+#include "share/send_window.h"
+#include "share/share_settings.h"
 #include "ui/commands.h"
 #include "view/find_bar.h"
 #include "update/update_bar.h"
@@ -55,6 +57,7 @@ const WindowClass kWindowClasses[] = {
     {L"FVNotes", NotesWndProc, true},
     {L"FVFind", FindBarProc, false},
     {L"FVUpdBar", UpdateBarProc, false},
+    {L"FVShare", SendWindowProc, true},
 };
 
 bool RegisterWindowClasses() {
@@ -175,6 +178,10 @@ int RunFolivex(HINSTANCE instance, int showCommand) {
   // 8. A registration of this user that names another program file (the
   // program was moved) is pointed here again.
   RepairFileType();
+
+  // 7. The sharing settings and the saved people; 9. the last ways chosen.
+  LoadShareSettings();
+  LoadShareChoices();
 
   // 11. The message that two windows use for page drags.
   PageDragMessage();  // registered at start, before any other window asks

@@ -24,24 +24,8 @@
 
 namespace {
 
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::string Unix(const std::wstring& windowsPath) {
-  std::string s = Narrow(windowsPath.substr(2));
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
-}
-
-void RunOnLinux(const std::string& command) {
-  std::wstring line = L"/bin/sh -c \"" + Wide(command) + L"\"";
-  STARTUPINFOW startup = {sizeof(startup)};
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return;
-  UniqueHandle thread(process.hThread);
-  UniqueHandle handle(process.hProcess);
-  WaitForSingleObject(handle.Get(), 600000);
-}
+std::string Unix(const std::wstring& windowsPath) { return UnixPath(windowsPath); }
+constexpr DWORD kLongCommandMs = 600000;  // qpdf and the generator on a file of 200 MB
 
 double Ms() {
   LARGE_INTEGER now, frequency;
@@ -85,7 +69,7 @@ int wmain(int argc, wchar_t** argv) {
   // Wine may report the Unix process ended before it is: the file gets its
   // name only once it is complete.
   RunOnLinux("python3 " + std::string(FV_SOURCE_DIR) + "/tools/make_big_pdf.py '" + Unix(big) + ".part' " +
-             std::to_string(megabytes) + " && mv '" + Unix(big) + ".part' '" + Unix(big) + "'");
+             std::to_string(megabytes) + " && mv '" + Unix(big) + ".part' '" + Unix(big) + "'", kLongCommandMs);
   for (int i = 0; i < 6000 && GetFileAttributesW(big.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!GetFileAttributesExW(big.c_str(), GetFileExInfoStandard, &data)) {
@@ -127,7 +111,7 @@ int wmain(int argc, wchar_t** argv) {
   DeleteFileW(qpdfMsFile.c_str());
   RunOnLinux("s=$(date +%s%N); qpdf '" + Unix(big) + "' --pages . 2-z -- '" + Unix(qpdfOut) +
              "'; e=$(date +%s%N); echo $(( (e - s) / 1000000 )) > '" + Unix(qpdfMsFile) + ".part'; mv '" +
-             Unix(qpdfMsFile) + ".part' '" + Unix(qpdfMsFile) + "'");
+             Unix(qpdfMsFile) + ".part' '" + Unix(qpdfMsFile) + "'", kLongCommandMs);
   const double qpdfMs = ReadNumber(qpdfMsFile);
   DeleteFileW(qpdfOut.c_str());
 

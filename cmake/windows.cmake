@@ -126,6 +126,11 @@ if(FV_TESTS)
     target_link_libraries(save_bench PRIVATE ${FV_SYSTEM_LIBS})
     target_link_options(save_bench PRIVATE -municode)
     target_compile_definitions(save_bench PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    # Stands in for the browser: records the addresses the program opens.
+    add_executable(fv_url_recorder WIN32 ${CMAKE_SOURCE_DIR}/tests/gui/url_recorder.cpp)
+    target_compile_options(fv_url_recorder PRIVATE ${FV_WIN_FLAGS})
+    target_link_options(fv_url_recorder PRIVATE -municode -mwindows)
+    add_dependencies(fv_gui_tests fv_url_recorder)
     gtest_discover_tests(fv_gui_tests TEST_PREFIX "gui." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES RUN_SERIAL TRUE TIMEOUT 300
                          ENVIRONMENT "FV_BUILD_DIR=${CMAKE_BINARY_DIR}")

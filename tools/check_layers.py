@@ -6,7 +6,7 @@ include besides their own. Every `#include "folder/file.h"` in a source
 folder, and in its tests under tests/<folder>, must name the file's own
 folder or one listed for it. Tests may also include tests/<folder>/ of their
 own folder and of the folders they may use. tests/gui drives the program
-from outside and may include the neutral tables and geometry it shares (app/, pages/, ui/, doc/).
+from outside and may include the neutral tables and geometry it shares (app/, pages/, share/, ui/, doc/).
 A file outside every known folder, or an include of an unknown folder, is
 an error too, so a new folder must be given its place in the table first.
 
@@ -23,7 +23,7 @@ SOURCE_ENDINGS = ('.h', '.hpp', '.cpp', '.cc', '.inc', '.def')
 # include path, not folders of ours.
 GENERATED = {'engine_build.h'}
 # What the GUI tests may share with the program they drive.
-GUI_ALLOWED = {'tests/gui', 'tests/base', 'app', 'pages', 'ui', 'doc', 'base'}
+GUI_ALLOWED = {'tests/gui', 'tests/base', 'app', 'pages', 'share', 'ui', 'doc', 'base'}
 
 
 def read_table(root):

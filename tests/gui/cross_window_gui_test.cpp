@@ -4,6 +4,7 @@
 // are not a well-formed page from another Folivex window.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,8 +105,13 @@ class CrossWindowGui : public ::testing::Test {
 };
 
 TEST_F(CrossWindowGui, APageIsCopiedOrMovedWhereTheOtherPanelShows) {
+  // The right window's PDF is a copy of its own: it is saved below.
+  const std::wstring folder = BuildDir() + L"\\cross-window-test";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring copy = folder + L"\\sample.pdf";
+  ASSERT_TRUE(CopyFileW(TestPdf(L"sample.pdf").c_str(), copy.c_str(), FALSE));
   Side right;
-  ASSERT_TRUE(right.Start(L"/at 640,0,620,1000 " + Quoted(TestPdf(L"sample.pdf")), 12));
+  ASSERT_TRUE(right.Start(L"/at 640,0,620,1000 " + Quoted(copy), 12));
   ASSERT_TRUE(WaitForTitle(*right.app, L"sample.pdf - Folivex"));
   ASSERT_TRUE(left_.WaitForThumbnail(1));
   const std::vector<uint32_t> leftPage2 = left_.SlotPicture(1);
@@ -140,6 +146,24 @@ TEST_F(CrossWindowGui, APageIsCopiedOrMovedWhereTheOtherPanelShows) {
   EXPECT_TRUE(right.WaitForThumbnail(2));
   right.app->Settle(300);
   EXPECT_EQ(right.SlotPicture(2), leftPage2) << "the right panel's third slot doesn't show the copied page";
+
+  // Saved there, the file has the page third (qpdf and poppler look).
+  right.app->Key('S', true);
+  ASSERT_TRUE(WaitForTitle(*right.app, L"sample.pdf - Folivex")) << "not saved: " << Narrow(right.Message());
+  const std::wstring verdict = folder + L"\\check.txt";
+  DeleteFileW(verdict.c_str());
+  const std::string file = "'" + UnixPath(copy) + "'";
+  RunOnLinux("(qpdf --check " + file + " >/dev/null && pdfinfo " + file + " | grep -q '^Pages: *13$' && pdftotext -f 3 " +
+             "-l 3 " + file + " - | grep -q 'Page 2 of 5' && pdftotext -f 4 -l 4 " + file + " - | grep -q 'Page 3 of 12' " +
+             "&& echo ok || echo wrong) > '" + UnixPath(verdict) + "'");
+  ASSERT_TRUE(WaitForFile(verdict));
+  Sleep(200);
+  char text[8] = {};
+  FILE* f = _wfopen(verdict.c_str(), L"rb");
+  ASSERT_NE(f, nullptr);
+  fread(text, 1, 7, f);
+  fclose(f);
+  EXPECT_EQ(std::string(text, 2), "ok") << "the saved file: " << text;
 
   // With Shift the page moves: added there, deleted here.
   DragTo(1, right.InsertionPoint(0), MK_SHIFT);

@@ -143,6 +143,35 @@ std::wstring WindowsPath(const std::string& unixPath) {
   return w;
 }
 
+std::string UnixPath(const std::wstring& windowsPath) {
+  std::string s = Narrow(windowsPath.size() > 2 && windowsPath[1] == L':' ? windowsPath.substr(2) : windowsPath);
+  for (char& c : s)
+    if (c == '\\') c = '/';
+  return s;
+}
+
+bool RunOnLinux(const std::string& command, DWORD timeoutMs) {
+  std::wstring line = L"/bin/sh -c \"" + Widen(command) + L"\"";
+  STARTUPINFOW startup = {sizeof(startup)};
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    fprintf(stderr, "could not run /bin/sh (error %lu)\n", GetLastError());
+    return false;
+  }
+  UniqueHandle thread(process.hThread);
+  UniqueHandle handle(process.hProcess);
+  WaitForSingleObject(handle.Get(), timeoutMs);
+  return true;
+}
+
+bool WaitForFile(const std::wstring& path, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(100);
+  }
+  return false;
+}
+
 std::wstring BuildDir() {
   std::string dir = Env("FV_BUILD_DIR");
   if (dir.empty()) {

@@ -68,6 +68,15 @@ int DarkPixels(const RECT& r);
 
 // Converts a Unix path (as the test environment gives it) to a Windows path.
 std::wstring WindowsPath(const std::string& unixPath);
+// The Unix path of a path on drive Z: (the root of the Linux side).
+std::string UnixPath(const std::wstring& windowsPath);
+// Runs a shell command on the Linux side and waits for it (at most
+// `timeoutMs`). Wine does not pass a Unix program's exit code on, so callers
+// look at the files it writes; false when it could not be started.
+bool RunOnLinux(const std::string& command, DWORD timeoutMs = 120000);
+// Waits for a file the Linux side writes (it may still be at work when its
+// process has ended for Wine).
+bool WaitForFile(const std::wstring& path, DWORD timeoutMs = 10000);
 // The build folder (FV_BUILD_DIR) as a Windows path.
 std::wstring BuildDir();
 // A test document that the build made in <build>/testdata (Windows path).

@@ -22,18 +22,6 @@ std::string EnvText(const char* name) {
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// Runs a shell command on the Linux side and waits for it. Wine does not pass
-// a Unix program's exit code on, so callers look at the files it writes.
-void RunOnLinux(const std::string& command) {
-  std::wstring line = L"/bin/sh -c \"" + Wide(command) + L"\"";
-  STARTUPINFOW startup = {sizeof(startup)};
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  UniqueHandle thread(process.hThread);
-  UniqueHandle handle(process.hProcess);
-  WaitForSingleObject(handle.Get(), 120000);
-}
-
 struct PrintedPage {
   int width = 0;  // points
   int height = 0;

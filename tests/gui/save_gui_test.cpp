@@ -25,24 +25,7 @@ std::string EnvText(const char* name) {
 }
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-std::string Unix(const std::wstring& windowsPath) {
-  std::string s = Narrow(windowsPath.substr(2));
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
-}
-
-// Runs a shell command on the Linux side and waits for it (Wine passes no
-// exit code on, so results come back in files).
-void RunOnLinux(const std::string& command) {
-  std::wstring line = L"/bin/sh -c \"" + Wide(command) + L"\"";
-  STARTUPINFOW startup = {sizeof(startup)};
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  UniqueHandle thread(process.hThread);
-  UniqueHandle handle(process.hProcess);
-  WaitForSingleObject(handle.Get(), 120000);
-}
+std::string Unix(const std::wstring& windowsPath) { return UnixPath(windowsPath); }
 
 std::vector<uint8_t> Bytes(const std::wstring& path) {
   std::vector<uint8_t> bytes;
@@ -89,14 +72,6 @@ std::wstring WorkFolder(const std::wstring& name) {
   return dir;
 }
 
-// The Unix side may still be at work when its process has ended for Wine.
-bool WaitForFile(const std::wstring& path, DWORD timeoutMs = 10000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
-    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    Sleep(100);
-  }
-  return false;
-}
 std::wstring CopyIn(const std::wstring& dir, const std::wstring& name) {
   const std::wstring to = dir + L"\\" + name;
   SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
