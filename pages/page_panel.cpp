@@ -210,7 +210,7 @@ void PaintPages(HDC dc, int width) {
   for (int p : VisibleSlots()) {
     const ThumbSlot& slot = g.slots[size_t(p)];
     const int x = (width - slot.width) / 2, y = header + slot.top - g.scroll;
-    const bool selected = p == g_doc.pages.selected;
+    const bool selected = p == (g_doc.pages.selected >= 0 ? g_doc.pages.selected : g_panel.currentMarker);
     if (selected) RoundedBox(dc, {S(6), y - S(5), width - S(6), y + slot.height + S(24)}, kSelectedBack, kAccent, S(6));
     const int source = g_doc.pages.order[size_t(p)];
     int askW = 0, askH = 0;
@@ -712,12 +712,12 @@ void PagePanelShowPosition(int position) {
 void PagePanelCurrentPage(int position) {
   if (!g_panel.window || position == g_panel.currentMarker) return;
   g_panel.currentMarker = position;
-  if (g_doc.pages.selected < 0 && position >= 0) {
-    g_doc.pages.selected = position;
-    if (!ShowsBookmarks()) {
-      ScrollSlotIntoView(g_panel.geometry, position);
-      UpdateScrollBar();
-    }
+  // Without a selected page the page being read is the one the Organize
+  // commands act on: the panel marks it and keeps it in view. It doesn't
+  // become the selection, which would then stay behind as the user reads on.
+  if (g_doc.pages.selected < 0 && position >= 0 && !ShowsBookmarks()) {
+    ScrollSlotIntoView(g_panel.geometry, position);
+    UpdateScrollBar();
   }
   Repaint();
 }

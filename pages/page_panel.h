@@ -31,9 +31,8 @@ void ShowPagePanel(bool visible);
 void PagePanelLayout();
 // Scrolls the slot of `position` into view.
 void PagePanelShowPosition(int position);
-// The status bar's current page: without a selected page it becomes the
-// selection and is scrolled into view; the Bookmarks view's highlight
-// follows it.
+// The status bar's current page: without a selected page the panel marks it
+// as the page the Organize commands act on and keeps it in view.
 void PagePanelCurrentPage(int position);
 // Whether the panel is pressing or dragging one of its pages.
 bool PagePanelHoldsAPage();

@@ -184,8 +184,7 @@ std::wstring BuildDir() {
 
 std::wstring TestPdf(const std::wstring& name) { return BuildDir() + L"\\testdata\\" + name; }
 
-FolivexApp::FolivexApp(const std::wstring& arguments, const wchar_t* program)
-    : FolivexApp(BuildDir() + L"\\" + program, arguments) {}
+FolivexApp::FolivexApp(const std::wstring& arguments) : FolivexApp(BuildDir() + L"\\Folivex.exe", arguments) {}
 
 FolivexApp::FolivexApp(DWORD processId) : pid_(processId) {
   process_.Reset(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |

@@ -12,10 +12,9 @@
 
 class FolivexApp {
  public:
-  // Starts Folivex.exe (or another program file of the build folder
-  // FV_BUILD_DIR, such as the test build FolivexFaults.exe) with the given
-  // arguments.
-  explicit FolivexApp(const std::wstring& arguments, const wchar_t* program = L"Folivex.exe");
+  // Starts Folivex.exe (from the build folder FV_BUILD_DIR) with the
+  // given arguments.
+  explicit FolivexApp(const std::wstring& arguments);
   // Starts another copy of the program file (Windows path).
   FolivexApp(const std::wstring& exePath, const std::wstring& arguments);
   // Takes charge of a copy that is already running (started by another

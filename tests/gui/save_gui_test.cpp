@@ -111,7 +111,7 @@ class SaveGui : public ::testing::Test {
 
   // Opens `path`, waits for it and moves the first page to the end.
   std::unique_ptr<FolivexApp> OpenAndMove(const std::wstring& path, const wchar_t* program = L"Folivex.exe") {
-    auto app = std::make_unique<FolivexApp>(L"/at 40,40,900,700 " + Quoted(path), program);
+    auto app = std::make_unique<FolivexApp>(BuildDir() + L"\\" + program, L"/at 40,40,900,700 " + Quoted(path));
     EXPECT_NE(app->MainWindow(), nullptr);
     EXPECT_TRUE(WaitForTitle(*app, Name(path) + L" - Folivex"));
     app->Command(CMD_MOVE_TO_END);
