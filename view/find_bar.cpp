@@ -278,12 +278,6 @@ void FindPageArrived(int page) {
   if (ChooseCurrentMatch(find, CurrentPage(g_doc.view))) ShowCurrentMatch();
 }
 
-bool FindWaitsForPage(int page) {
-  const FindState& find = Find();
-  return find.scrollToMatchPending && find.current >= 0 && size_t(find.current) < find.matches.size() &&
-         find.matches[size_t(find.current)].page == page;
-}
-
 void FindShowPendingMatch() {
   if (Find().scrollToMatchPending) ShowCurrentMatch();
 }
