@@ -33,6 +33,9 @@
 //     keystroke's change of the find box until the first match is
 //     highlighted on screen.
 //
+// FV_BENCH_READ_ONLY=1 makes the find benchmark's indexing ask for every
+// page's text without searching (the worker's and the messages' share).
+//
 // FV_BENCH_TRACE=1 in the environment adds one traced round of the open
 // benchmark: every message dispatched, with its time and duration.
 //
@@ -625,9 +628,13 @@ void PrintPass(const char* label, const ScrollPass& p) {
 
 int RunFindBench(const std::wstring& path, int rounds) {
   const std::string narrowPath = Narrow(path);
+  BarePdfium bare;
+  std::wstring copy;
+  if (!LoadBareCopy(bare, copy)) return 1;
 
-  // (1) Indexing. PDFium alone reads the same pages at the end, once the
-  // worker has nothing left to do.
+  // (1) Indexing, each round followed by PDFium alone reading the same
+  // pages (once the worker has nothing left to do), so that both meet the
+  // same load of the machine.
   std::vector<double> ours, oursUi, alone, aloneOwnFile;
   int pages = 0;
   long long chars = 0;
@@ -638,8 +645,13 @@ int RunFindBench(const std::wstring& path, int rounds) {
     }
     const double t0 = NowMs();
     g_dispatchMs = 0;
-    OpenFind();
-    TypeQuery(L"qwertz");
+    if (GetEnvironmentVariableW(L"FV_BENCH_READ_ONLY", nullptr, 0)) {
+      // The reads alone, without a search: what the worker and the messages cost.
+      for (int page : g_doc.pages.order) RequestPageText(page, false);
+    } else {
+      OpenFind();
+      TypeQuery(L"qwertz");
+    }
     if (!PumpUntil(AllPagesRead, kStepTimeoutMs * 5)) {
       std::printf("round %d: the pages were never all read\n", i);
       return 1;
@@ -649,6 +661,9 @@ int RunFindBench(const std::wstring& path, int rounds) {
     CloseFind();
     CloseDocument();
     Settle();
+    if (i == 0) bare.ReadAllText(narrowPath, true, pages, chars);  // warm-up
+    alone.push_back(bare.ReadAllText(narrowPath, true, pages, chars));
+    aloneOwnFile.push_back(bare.ReadAllText(narrowPath, false, pages, chars));
   }
 
   // (2) Scrolling with and without indexing going on.
@@ -688,14 +703,6 @@ int RunFindBench(const std::wstring& path, int rounds) {
   CloseDocument();
   Settle();
 
-  BarePdfium bare;
-  std::wstring copy;
-  if (!LoadBareCopy(bare, copy)) return 1;
-  bare.ReadAllText(narrowPath, true, pages, chars);  // warm-up
-  for (int i = 0; i < rounds; ++i) {
-    alone.push_back(bare.ReadAllText(narrowPath, true, pages, chars));
-    aloneOwnFile.push_back(bare.ReadAllText(narrowPath, false, pages, chars));
-  }
 
   std::printf("find: %s, %d pages, %lld characters\n", narrowPath.c_str(), pages, chars);
   std::printf("  (1) indexing every page, %d rounds          %10s %10s\n", rounds, "median", "min");
