@@ -48,6 +48,9 @@ class PdfEngine {
                          RenderedPage& out) = 0;
   // The page's text, boxes and links; false when the engine can't read text.
   virtual bool ReadPageText(int page, PageText& text) = 0;
+  // Only the page's characters (no boxes, no links), for reads in the
+  // background that only search; by default the whole text.
+  virtual bool ReadPageChars(int page, PageText& text) { return ReadPageText(page, text); }
   // The main document's bookmarks (none from an engine without them).
   virtual std::vector<BookmarkEntry> ReadBookmarks() = 0;
   // Adds pages of other PDFs after the main document's pages; `added` gets

@@ -365,6 +365,26 @@ bool PdfiumEngine::ReadPageText(int index, PageText& text) {
   return true;
 }
 
+bool PdfiumEngine::ReadPageChars(int index, PageText& text) {
+  text = PageText();
+  FPDF_DOCUMENT document;
+  int pageNumber;
+  bool broughtIn;
+  if (!Resolve(index, document, pageNumber, broughtIn)) return false;
+  FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber);
+  if (!page) return false;
+  if (FPDF_TEXTPAGE textPage = api_.FPDFText_LoadPage(page)) {
+    int count = api_.FPDFText_CountChars(textPage);
+    if (count < 0) count = 0;
+    if (count > kMaxPageChars) count = kMaxPageChars;
+    text.chars.reserve(size_t(count));
+    for (int i = 0; i < count; ++i) text.chars.push_back(PageCharFromCode(api_.FPDFText_GetUnicode(textPage, i)));
+    api_.FPDFText_ClosePage(textPage);
+  }
+  api_.FPDF_ClosePage(page);
+  return true;
+}
+
 std::vector<BookmarkEntry> PdfiumEngine::ReadBookmarks() {
   if (!loaded_ || !main_ || !main_->document) return {};
   PdfiumBookmarks source(api_, main_->document);

@@ -28,6 +28,7 @@ class PdfiumEngine final : public PdfEngine {
   HRESULT Probe(const std::wstring& path, const std::wstring& password, PageSizes& sizes) override;
   HRESULT Render(int page, int width, int height, int rotation, bool lcdText, RenderedPage& out) override;
   bool ReadPageText(int page, PageText& text) override;
+  bool ReadPageChars(int page, PageText& text) override;
   std::vector<BookmarkEntry> ReadBookmarks() override;
   bool AddBroughtInPages(const std::vector<BroughtInRequest>& pages, PageSizes& added) override;
   void Close() override;

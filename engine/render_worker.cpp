@@ -496,7 +496,11 @@ void RenderWorker::RunText(RenderJob& job) {
   result->background = job.kind == kJobTextBackground ? 1 : 0;
   PdfEngine* engine = ServingEngine();
   if (job.generation == currentGeneration_ && engine && job.page >= 0) {
-    if (engine->ReadPageText(job.page, result->text)) {
+    // A read in the background is for searching: the characters do, and the
+    // page is read whole once it is shown.
+    const bool read = job.kind == kJobTextBackground ? engine->ReadPageChars(job.page, result->text)
+                                                     : engine->ReadPageText(job.page, result->text);
+    if (read) {
       result->ok = 1;
       if (job.page >= mainPageCount_) {
         // Page numbers inside another PDF mean nothing in this document.

@@ -24,6 +24,10 @@ constexpr int kBarHeight = 40;
 constexpr int kEditLimit = 250;
 constexpr int kReadLimit = 300;
 constexpr UINT_PTR kEditSubclass = 1;
+// While pages are being read the status changes with every page; the bar
+// shows it at most this often.
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr UINT kStatusPeriodMs = 100;
 
 struct FindBar {
   HWND window = nullptr;
@@ -32,6 +36,7 @@ struct FindBar {
   HWND next = nullptr;
   HWND close = nullptr;
   bool settingText = false;  // the program puts text into the box
+  bool statusDue = false;    // the status changed and the timer will show it
 };
 FindBar g_bar;
 
@@ -121,6 +126,14 @@ void StartSearch(const std::wstring& text) {
   }
   RefreshFindStatus();
   RepaintView();
+}
+
+// The bar's own text is its status too, for screen readers and the tests.
+void ShowStatus() {
+  if (g_bar.statusDue) KillTimer(g_bar.window, kStatusTimer);
+  g_bar.statusDue = false;
+  SetWindowTextW(g_bar.window, Find().status.c_str());
+  InvalidateRect(g_bar.window, nullptr, FALSE);
 }
 
 void Layout(HWND window) {
@@ -278,12 +291,6 @@ void FindPageArrived(int page) {
   if (ChooseCurrentMatch(find, CurrentPage(g_doc.view))) ShowCurrentMatch();
 }
 
-bool FindWaitsForPage(int page) {
-  const FindState& find = Find();
-  return find.scrollToMatchPending && find.current >= 0 && size_t(find.current) < find.matches.size() &&
-         find.matches[size_t(find.current)].page == page;
-}
-
 void FindShowPendingMatch() {
   if (Find().scrollToMatchPending) ShowCurrentMatch();
 }
@@ -306,11 +313,17 @@ void RefreshFindStatus() {
   const std::wstring status = FindStatusText(Find(), g_doc.loaded, PagesRead(g_doc.text, g_doc.pages.order),
                                              g_doc.pages.PageCount());
   if (status == Find().status) return;
+  const bool searching = !Find().status.empty() && status.rfind(L"Searching", 0) == 0 &&
+                         Find().status.rfind(L"Searching", 0) == 0;
   Find().status = status;
   if (!g_bar.window) return;
-  // The bar's own text is its status too, for screen readers and the tests.
-  SetWindowTextW(g_bar.window, status.c_str());
-  InvalidateRect(g_bar.window, nullptr, FALSE);
+  if (searching) {
+    // Only the counts moved on: shown with the next tick.
+    if (!g_bar.statusDue) SetTimer(g_bar.window, kStatusTimer, kStatusPeriodMs, nullptr);
+    g_bar.statusDue = true;
+    return;
+  }
+  ShowStatus();
 }
 
 void FindDocumentLoaded() {
@@ -334,6 +347,9 @@ LRESULT CALLBACK FindBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_TIMER:
+      if (wParam == kStatusTimer) ShowStatus();
+      return 0;
     case WM_PAINT:
       PaintBuffered(window, Draw);
       return 0;

@@ -27,11 +27,10 @@ void CloseFind();
 // F3 (+1) and Shift+F3 (-1); opens the bar when it is closed.
 void FindNext(int direction);
 
-// The text layer's calls: a page's text arrived (search it); the current
-// match waits for this page's boxes; show that match once they are there;
-// the page order changed; recompute the status text.
+// The text layer's calls: a page's text arrived (search it); show the
+// current match once its page's boxes are there; the page order changed;
+// recompute the status text.
 void FindPageArrived(int page);
-bool FindWaitsForPage(int page);
 void FindShowPendingMatch();
 void FindOrderChanged();
 void RefreshFindStatus();

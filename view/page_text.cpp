@@ -199,21 +199,21 @@ void OnTextArrived(TextResult& result) {
     entry.boxes.clear();
     entry.links.clear();
   }
-  if (entry.boxes.size() != entry.chars.size()) entry.boxes.resize(entry.chars.size());
   if (!sameText) entry.lowerText.clear();
-  entry.hasBoxes = true;
+  // A read in the background brings the characters only; the page is read
+  // whole when it is painted or its match is shown.
+  entry.hasBoxes = !result.ok || !result.background;
+  if (entry.hasBoxes && entry.boxes.size() != entry.chars.size()) entry.boxes.resize(entry.chars.size());
+  if (!entry.hasBoxes) {
+    entry.boxes.clear();
+    entry.links.clear();
+  }
   entry.stamp = GetTickCount();
 
   // A page read again for its boxes has the same text and the same matches.
   if (!sameText) FindPageArrived(page);
 
   const bool visible = PageVisible(page);
-  if (!visible && result.background && !FindWaitsForPage(page)) {
-    entry.boxes.clear();
-    entry.boxes.shrink_to_fit();
-    entry.links.clear();
-    entry.hasBoxes = false;
-  }
   LimitBoxedEntries(g_doc.text, PageVisible);
 
   FindShowPendingMatch();

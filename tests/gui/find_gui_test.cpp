@@ -171,6 +171,7 @@ TEST_F(FindGui, CountsAgreeWithPdftotextAndF3GoesRound) {
   const std::wstring total = std::to_wstring(expected);
 
   app_->Command(CMD_FIND);
+  for (int i = 0; i < 50 && !IsWindowVisible(Bar()); ++i) app_->Settle(100);
   ASSERT_TRUE(IsWindowVisible(Bar()));
   HWND box = GetDlgItem(Bar(), 7101);
   ASSERT_NE(box, nullptr);
