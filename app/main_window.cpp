@@ -22,6 +22,8 @@
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "pages/page_panel.h"
+#include "share/mail_window.h"
+#include "share/send_job.h"
 #include "share/send_window.h"
 #include "ui/commands.h"
 #include "ui/prompt_dialog.h"
@@ -81,6 +83,7 @@ void OnCreate(HWND window) {
   HWND tooltip = CreateTooltipControl(window, -1);
   CreateRibbon(window, tooltip);
   SetShareTooltip(tooltip);
+  SetMailTooltip(tooltip);
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateStatusBar(window);
   g_app.pageView = CreatePageView(window);
@@ -174,6 +177,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     }
     case WM_FV_SHOW_WHATS_NEW:
       ShowWhatsNewAfterUpdate(window);
+      return 0;
+    case WM_FV_SEND_DONE:
+      HandleSendDone(wParam, lParam);
       return 0;
     case WM_DROPFILES:
       OnDropFiles(window, reinterpret_cast<HDROP>(wParam));

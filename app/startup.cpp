@@ -21,6 +21,7 @@
 #include "doc/settings.h"
 #include "doc/worker_messages.h"
 #include "pages/page_panel.h"
+#include "share/mail_window.h"
 #include "share/send_window.h"
 #include "share/share_settings.h"
 #include "ui/commands.h"
@@ -51,6 +52,7 @@ const WindowClass kWindowClasses[] = {
     {L"FVThumbs", PagePanelProc, false},
     {L"FVNotes", NotesWndProc, true},
     {L"FVShare", SendWindowProc, true},
+    {L"FVMail", MailWindowProc, true},
 };
 
 bool RegisterWindowClasses() {
