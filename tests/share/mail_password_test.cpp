@@ -58,7 +58,7 @@ TEST_F(MailPassword, StoredOnlyProtectedAndReadBack) {
 
   // A tampered blob reads as no password at all.
   std::vector<uint8_t> bad = stored;
-  bad[bad.size() / 2] ^= 0x55;
+  bad[bad.size() - 25] ^= 0x55;  // inside the sealed text
   WriteSettingBinary(SettingName::MailPassword, bad.data(), uint32_t(bad.size()));
   EXPECT_EQ(ReadPassword(), L"");
 
@@ -184,13 +184,31 @@ TEST(Quenlo, SilentServerTimesOutCleanly) {
 }
 
 // A program posing as Quenlo may learn who the user is, but can't act as
-// the user: the pipe allows identification only.
+// the user: the pipe allows identification only. A client that opens the
+// pipe with the default rights shows what the platform would otherwise
+// allow; where it makes no difference (this Wine grants the same level to
+// both), there is nothing to compare.
 TEST(Quenlo, PipeServerCantActAsTheUser) {
   StandIn quenlo(StandIn::Answer::Impersonate, "OK");
   SendResult r;
   ASSERT_TRUE(SendThroughQuenlo(quenlo.Name(), L"+1", L"x", 15000, r));
   EXPECT_TRUE(r.ok);
-  if (quenlo.couldImpersonate) EXPECT_LE(quenlo.impersonationLevel, int(SecurityIdentification));
+  ASSERT_TRUE(quenlo.couldImpersonate);
+
+  StandIn control(StandIn::Answer::Impersonate, "OK");
+  ASSERT_TRUE(WaitNamedPipeW(control.Name(), 2000));
+  HANDLE plain = CreateFileW(control.Name(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(plain, INVALID_HANDLE_VALUE);
+  DWORD done = 0;
+  char reply[16];
+  WriteFile(plain, "x", 1, &done, nullptr);
+  ReadFile(plain, reply, sizeof(reply), &done, nullptr);
+  CloseHandle(plain);
+  ASSERT_TRUE(control.couldImpersonate);
+  if (control.impersonationLevel == quenlo.impersonationLevel)
+    GTEST_SKIP() << "this system grants pipe servers the same rights whatever the client asks for (level "
+                 << control.impersonationLevel << ")";
+  EXPECT_EQ(quenlo.impersonationLevel, int(SecurityIdentification));
 }
 
 }  // namespace
