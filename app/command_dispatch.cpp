@@ -12,6 +12,7 @@
 #include "doc/save_flow.h"
 #include "pages/page_edits.h"
 #include "pages/page_panel.h"
+#include "share/mail_window.h"
 #include "share/send_flow.h"
 #include "share/send_window.h"
 #include "share/share_settings.h"
@@ -95,6 +96,7 @@ void RunCopyLink(HWND window) {
   if (CopyTextToClipboard(window, g_shareSettings.shareLink))
     ShowStatusMessage(L"Download link copied \u2014 paste it anywhere with Ctrl+V.");
 }
+void RunEmailServer(HWND window) { OpenMailServerWindow(window); }
 void RunShowInFolder(HWND) {
   if (g_doc.loaded) ShowInFolder(g_doc.path);
 }

@@ -26,6 +26,8 @@
 #include "doc/worker_messages.h"
 #include "pages/cross_window.h"
 #include "pages/page_panel.h"
+#include "share/mail_window.h"
+#include "share/send_job.h"
 #include "share/send_window.h"
 #include "share/share_hooks.h"
 #include "ui/commands.h"
@@ -122,6 +124,7 @@ void OnCreate(HWND window) {
   CreateRibbon(window, tooltip);
   RefreshDefaultLabel();
   SetShareTooltip(tooltip);
+  SetMailTooltip(tooltip);
   SetRibbonFactsSource(CurrentRibbonFacts);
   CreateUpdateBar(window, tooltip, DrawUpdateBarIcon);
   CreateStatusBar(window);
@@ -230,6 +233,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return OnPageCopyData(window, reinterpret_cast<HWND>(wParam), reinterpret_cast<COPYDATASTRUCT*>(lParam));
     case WM_FV_PAGE_DROPPED:
       OnPageDropped(window, lParam);
+      return 0;
+    case WM_FV_SEND_DONE:
+      HandleSendDone(wParam, lParam);
       return 0;
     case WM_DROPFILES:
       OnDropFiles(window, reinterpret_cast<HDROP>(wParam));

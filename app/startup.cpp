@@ -24,6 +24,7 @@
 #include "doc/worker_messages.h"
 #include "pages/cross_window.h"
 #include "pages/page_panel.h"
+#include "share/mail_window.h"
 #include "share/send_window.h"
 #include "share/share_settings.h"
 #include "ui/commands.h"
@@ -58,6 +59,7 @@ const WindowClass kWindowClasses[] = {
     {L"FVFind", FindBarProc, false},
     {L"FVUpdBar", UpdateBarProc, false},
     {L"FVShare", SendWindowProc, true},
+    {L"FVMail", MailWindowProc, true},
 };
 
 bool RegisterWindowClasses() {

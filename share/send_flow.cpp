@@ -5,6 +5,8 @@
 #include "doc/doc_hooks.h"
 #include "doc/document.h"
 #include "share/compose.h"
+#include "share/mail_window.h"
+#include "share/send_job.h"
 #include "share/send_ids.h"
 #include "share/send_window.h"
 #include "share/share_hooks.h"
@@ -119,6 +121,32 @@ void SendByLink(int method, const SendInputs& in, const std::wstring& mobileDigi
   }
 }
 
+// Email and text messages go on the send thread.
+void StartBackgroundSend(int method, const SendInputs& in, const std::wstring& mobileDigits,
+                         const std::wstring& attachment) {
+  SendJob* job = new SendJob;
+  job->method = method == kShareEmail ? 0 : 1;
+  job->recipient = method == kShareEmail ? in.email : mobileDigits;
+  job->name = in.name;
+  job->subject = in.subject;
+  job->message = in.message;
+  job->attachment = attachment;
+  job->mail = g_shareSettings.mail;
+  job->phoneLinkAutoSend = g_share.phoneLinkAutoSend;
+  HWND send = Item(kSend);
+  g_share.sending = true;
+  EnableWindow(send, FALSE);
+  SetWindowTextW(send, L"Sending\u2026");
+  SetShareStatus(method == kShareEmail
+                     ? L"Sending the email\u2026"
+                     : L"Sending the text \u2014 please don't touch the mouse or keyboard for a few seconds\u2026");
+  if (!StartSendJob(job)) {
+    g_share.sending = false;
+    EnableWindow(send, TRUE);
+    SetWindowTextW(send, L"Send");
+  }
+}
+
 }  // namespace
 
 void SetShareHooks(const ShareHooks& hooks) { g_hooks = hooks; }
@@ -167,14 +195,17 @@ void SendFromWindow() {
   // 8. The way.
   switch (method) {
     case kShareEmail:
-      Inform(L"Sending email from Folivex isn't available in this version yet.\n\nChoose Gmail (web) or "
-             L"Outlook.com (web) to send it from your browser, or Just copy it.");
-      SetShareStatus(L"The email wasn't sent.");
+      if (!g_shareSettings.mail.SetUp()) {
+        Inform(L"First tell Folivex which mail server to send through. The Email Server window opens next; after "
+               L"that, click Send again.",
+               L"Send by email");
+        OpenMailServerWindow(g_share.window);
+        return;
+      }
+      StartBackgroundSend(method, in, mobileDigits, fileSent ? path : std::wstring());
       return;
     case kShareText:
-      Inform(L"Sending text messages from Folivex isn't available in this version yet.\n\nChoose WhatsApp, or Just "
-             L"copy it and paste the message into Phone Link yourself.");
-      SetShareStatus(L"The text wasn't sent.");
+      StartBackgroundSend(method, in, mobileDigits, std::wstring());
       return;
     case kShareJustCopy:
       if (fileSent) {

@@ -6,6 +6,7 @@
 #include "doc/document.h"
 #include "doc/settings.h"
 #include "share/compose.h"
+#include "share/mail_window.h"
 #include "share/send_flow.h"
 #include "share/send_ids.h"
 #include "share/share_settings.h"
@@ -262,7 +263,7 @@ void OnCommand(int id, int code) {
       OnForget();
       return;
     case kMailServer:
-      SetShareStatus(L"Setting up the email server isn't available in this version of Folivex yet.");
+      OpenMailServerWindow(g_share.window);
       return;
     case kPhoneLink:
       g_share.phoneLinkAutoSend = IsDlgButtonChecked(g_share.window, kPhoneLink) == BST_CHECKED;
