@@ -122,6 +122,9 @@ TEST_F(CrossWindowGui, APageIsCopiedOrMovedWhereTheOtherPanelShows) {
                             L"  Let go to COPY page 2 into the other PDF. Hold Shift to move it instead. (Esc cancels.)"))
       << Narrow(left_.Message());
   left_.app->Key(VK_ESCAPE);
+  // The key comes through the input queue: the drag has ended once the hint
+  // is gone, and only then is the button let go.
+  EXPECT_TRUE(WaitForStatus(*left_.app, 3, L"  "));
   Mouse(WM_LBUTTONUP, right.InsertionPoint(2), 0);
   right.app->Settle(500);
   EXPECT_EQ(left_.app->Title(), L"sample5.pdf - Folivex");
