@@ -96,10 +96,6 @@ bool PageSourceFile(int position, std::wstring& path, std::wstring& name, int& p
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::wstring FromU16(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-struct DroppedPage {
-  PageTransfer transfer;
-};
-
 }  // namespace
 
 UINT PageDragMessage() {
@@ -190,9 +186,9 @@ LRESULT OnPageCopyData(HWND mainWindow, HWND sender, const COPYDATASTRUCT* data)
   // that window as its sender, is read.
   if (!data || data->dwData != kTransferMagic || data->cbData != kTransferRecordSize || !data->lpData) return 0;
   if (!IsOtherMainWindow(sender, mainWindow)) return 0;
-  auto dropped = std::make_unique<DroppedPage>();
-  if (!DecodeTransfer(static_cast<const uint8_t*>(data->lpData), data->cbData, dropped->transfer)) return 0;
-  if (dropped->transfer.sender != uint64_t(reinterpret_cast<uintptr_t>(sender))) return 0;
+  auto dropped = std::make_unique<PageTransfer>();
+  if (!DecodeTransfer(static_cast<const uint8_t*>(data->lpData), data->cbData, *dropped)) return 0;
+  if (dropped->sender != uint64_t(reinterpret_cast<uintptr_t>(sender))) return 0;
   if (!g_doc.loaded || g_busy.Any()) return 0;
   if (!PostMessageW(mainWindow, WM_FV_PAGE_DROPPED, 0, reinterpret_cast<LPARAM>(dropped.get()))) return 0;
   dropped.release();  // the handler frees it
@@ -200,9 +196,9 @@ LRESULT OnPageCopyData(HWND mainWindow, HWND sender, const COPYDATASTRUCT* data)
 }
 
 void OnPageDropped(HWND mainWindow, LPARAM record) {
-  std::unique_ptr<DroppedPage> dropped(reinterpret_cast<DroppedPage*>(record));
+  std::unique_ptr<PageTransfer> dropped(reinterpret_cast<PageTransfer*>(record));
   if (!dropped) return;
-  const PageTransfer& t = dropped->transfer;
+  const PageTransfer& t = *dropped;
   const int at = PagePanelInsertionAt({t.x, t.y});
   SetForegroundWindow(mainWindow);
   const bool taken = ImportPage(FromU16(t.path), FromU16(t.name), t.page, at);

@@ -12,6 +12,7 @@
 #include "share/send_ids.h"
 #include "share/send_job.h"
 #include "share/share_settings.h"
+#include "ui/child_controls.h"
 #include "ui/ui_context.h"
 
 namespace {
@@ -67,47 +68,17 @@ const wchar_t kSavedCue[] = L"(saved \u2014 type to change)";
 
 HWND Item(int id) { return g_window ? GetDlgItem(g_window, id) : nullptr; }
 
-std::wstring TextOf(HWND control) {
-  if (!control) return std::wstring();
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(size_t(length) + 1, L'\0');
-  const int got = GetWindowTextW(control, text.data(), length + 1);
-  text.resize(size_t(got > 0 ? got : 0));
-  return text;
-}
+std::wstring TextOf(HWND control) { return WindowText(control); }
 
 void SetStatus(const std::wstring& text) {
   if (g_status) SetWindowTextW(g_status, text.c_str());
 }
 
-void AddTip(HWND control, const wchar_t* tip) {
-  if (!g_tooltip || !control || !tip) return;
-  TOOLINFOW ti = {};
-  ti.cbSize = sizeof(ti);
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = g_window;
-  ti.uId = reinterpret_cast<UINT_PTR>(control);
-  ti.lpszText = const_cast<wchar_t*>(tip);
-  SendMessageW(g_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
-BOOL CALLBACK RemoveTip(HWND child, LPARAM window) {
-  TOOLINFOW ti = {};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = reinterpret_cast<HWND>(window);
-  ti.uId = reinterpret_cast<UINT_PTR>(child);
-  SendMessageW(g_tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  return TRUE;
-}
+void AddTip(HWND control, const wchar_t* tip) { AddControlTip(g_tooltip, g_window, control, tip); }
 
 HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y, int w, int h, int id,
           const wchar_t* tip) {
-  HWND control = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Scaled(x), Scaled(y), Scaled(w),
-                                 Scaled(h), g_window, reinterpret_cast<HMENU>(INT_PTR(id)), g_ui.instance, nullptr);
-  if (!control) return nullptr;
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_ui.fontNormal), FALSE);
-  AddTip(control, tip);
-  return control;
+  return MakeChildControl(g_window, g_tooltip, cls, text, style, exStyle, x, y, w, h, id, tip);
 }
 
 void SetPasswordCue(bool saved) {
@@ -285,19 +256,10 @@ LRESULT CALLBACK MailWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;  // Enter (IDOK) does nothing here
     }
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == g_status) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, kStatusColour);
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
+      if (reinterpret_cast<HWND>(lParam) == g_status) return StatusLineColours(reinterpret_cast<HDC>(wParam), kStatusColour);
       break;
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(window, &r);
-      FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return EraseToButtonFace(window, reinterpret_cast<HDC>(wParam));
     case WM_CLOSE: {
       HWND owner = GetWindow(window, GW_OWNER);
       if (owner) EnableWindow(owner, TRUE);
@@ -306,7 +268,7 @@ LRESULT CALLBACK MailWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     case WM_DESTROY:
-      if (g_tooltip) EnumChildWindows(window, RemoveTip, reinterpret_cast<LPARAM>(window));
+      RemoveControlTips(g_tooltip, window);
       if (window == g_window) {
         g_window = nullptr;
         g_status = nullptr;

@@ -11,6 +11,7 @@
 #include "share/send_window.h"
 #include "share/share_hooks.h"
 #include "share/share_settings.h"
+#include "ui/child_controls.h"
 #include "ui/shell_ops.h"
 
 namespace {
@@ -21,15 +22,7 @@ ShareHooks g_hooks;
 
 HWND Item(int id) { return g_share.window ? GetDlgItem(g_share.window, id) : nullptr; }
 
-std::wstring BoxText(int id) {
-  HWND control = Item(id);
-  if (!control) return std::wstring();
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(size_t(length) + 1, L'\0');
-  const int got = GetWindowTextW(control, text.data(), length + 1);
-  text.resize(size_t(got > 0 ? got : 0));
-  return text;
-}
+std::wstring BoxText(int id) { return WindowText(Item(id)); }
 
 void Inform(const std::wstring& text, const wchar_t* caption = L"Send") {
   MessageBoxW(g_share.window, text.c_str(), caption, MB_OK | MB_ICONINFORMATION);

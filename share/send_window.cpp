@@ -10,6 +10,7 @@
 #include "share/send_flow.h"
 #include "share/send_ids.h"
 #include "share/share_settings.h"
+#include "ui/child_controls.h"
 #include "ui/ui_context.h"
 
 namespace {
@@ -78,45 +79,14 @@ const wchar_t kTipClose[] = L"Closes this window. Your saved people and choices 
 
 HWND Item(int id) { return g_share.window ? GetDlgItem(g_share.window, id) : nullptr; }
 
-std::wstring TextOf(HWND control) {
-  if (!control) return std::wstring();
-  const int length = GetWindowTextLengthW(control);
-  std::wstring text(size_t(length) + 1, L'\0');
-  const int got = GetWindowTextW(control, text.data(), length + 1);
-  text.resize(size_t(got > 0 ? got : 0));
-  return text;
-}
+std::wstring TextOf(HWND control) { return WindowText(control); }
 
-void AddTip(HWND control, const wchar_t* tip) {
-  if (!g_tooltip || !control || !tip) return;
-  TOOLINFOW ti = {};
-  ti.cbSize = sizeof(ti);
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = g_share.window;
-  ti.uId = reinterpret_cast<UINT_PTR>(control);
-  ti.lpszText = const_cast<wchar_t*>(tip);
-  SendMessageW(g_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
-BOOL CALLBACK RemoveTip(HWND child, LPARAM window) {
-  TOOLINFOW ti = {};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = reinterpret_cast<HWND>(window);
-  ti.uId = reinterpret_cast<UINT_PTR>(child);
-  SendMessageW(g_tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  return TRUE;
-}
+void AddTip(HWND control, const wchar_t* tip) { AddControlTip(g_tooltip, g_share.window, control, tip); }
 
 // One child control at a 96-DPI rectangle, in the normal font (or `font`).
 HWND Make(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int x, int y, int w, int h, int id,
           const wchar_t* tip, HFONT font = nullptr) {
-  HWND control = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Scaled(x), Scaled(y), Scaled(w),
-                                 Scaled(h), g_share.window, reinterpret_cast<HMENU>(INT_PTR(id)), g_ui.instance,
-                                 nullptr);
-  if (!control) return nullptr;
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : g_ui.fontNormal), FALSE);
-  AddTip(control, tip);
-  return control;
+  return MakeChildControl(g_share.window, g_tooltip, cls, text, style, exStyle, x, y, w, h, id, tip, font);
 }
 
 HWND Label(const wchar_t* text, int x, int y, int w, int h, const wchar_t* tip) {
@@ -384,19 +354,10 @@ LRESULT CALLBACK SendWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (window == g_share.window) OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == g_share.statusLine) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, kStatusColour);
-        SetBkMode(dc, TRANSPARENT);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
+      if (reinterpret_cast<HWND>(lParam) == g_share.statusLine) return StatusLineColours(reinterpret_cast<HDC>(wParam), kStatusColour);
       break;
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(window, &r);
-      FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return EraseToButtonFace(window, reinterpret_cast<HDC>(wParam));
     case WM_NEXTDLGCTL: {
       // The message box asks for this on Tab, as a dialog box's controls do.
       HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
@@ -425,7 +386,7 @@ LRESULT CALLBACK SendWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     case WM_DESTROY:
-      if (g_tooltip) EnumChildWindows(window, RemoveTip, reinterpret_cast<LPARAM>(window));
+      RemoveControlTips(g_tooltip, window);
       if (window == g_share.window) {
         g_share.window = nullptr;
         g_share.statusLine = nullptr;

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/utf8.h"
+
 namespace {
 
 bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -24,26 +26,6 @@ long Hex4(const unsigned char* p, size_t left) {
     v = v * 16 + d;
   }
   return v;
-}
-
-// Appends a code point in UTF-8; surrogates are written as their own
-// three-byte sequences, which the conversion below treats as invalid.
-void AppendUtf8(std::string& out, unsigned long cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
 }
 
 void AppendWide(std::wstring& out, unsigned long cp) {
