@@ -495,4 +495,40 @@ TEST(ShareGui, SendWindowPictures) {
   }
 }
 
+// Sending a rearranged PDF after saving it first from the Send window: the
+// save doesn't give the main window back while the Send window is open.
+TEST(ShareGui, SavingFirstKeepsTheMainWindowDisabled) {
+  ShareRegistry registry;
+  SetText(L"Contacts", L"");
+  SetNumber(L"ShareWhat", 0);
+  SetNumber(L"ShareVia", 7);  // Just copy it
+  const std::wstring folder = BuildDir() + L"\\share-save-test";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring pdf = folder + L"\\sample5.pdf";
+  SetFileAttributesW(pdf.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(CopyFileW(TestPdf(L"sample5.pdf").c_str(), pdf.c_str(), FALSE));
+  FolivexApp app(Quoted(pdf));
+  HWND main = app.MainWindow();
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitForTitle(app, L"sample5.pdf - Folivex"));
+  app.Command(CMD_MOVE_DOWN);
+  ASSERT_TRUE(WaitForTitle(app, L"* sample5.pdf - Folivex"));
+
+  app.Command(CMD_SEND);
+  HWND send = app.WaitForWindow(L"FVShare", 15000);
+  ASSERT_TRUE(send);
+  app.Settle();
+  Click(send, kSend);
+  HWND question = WaitForDialog(app, L"Send");
+  ASSERT_TRUE(question);
+  EXPECT_EQ(DialogMessage(question).rfind(L"You rearranged the pages", 0), 0u) << Narrow(DialogMessage(question));
+  Press(question, IDYES);
+  EXPECT_TRUE(WaitForTitle(app, L"sample5.pdf - Folivex")) << "not saved";
+  // Whatever the send says next is answered; the Send window stays open.
+  if (HWND box = WaitForDialog(app, L"Send", 3000, question)) Press(box, IDOK);
+  app.Settle(500);
+  EXPECT_TRUE(IsWindow(send) && IsWindowVisible(send));
+  EXPECT_FALSE(IsWindowEnabled(main)) << "the save gave the main window back while the Send window is open";
+}
+
 }  // namespace
