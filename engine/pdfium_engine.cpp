@@ -16,12 +16,18 @@ constexpr unsigned long kMaxTitleBytes = 4u << 20;   // a longer bookmark title 
 constexpr long long kMaxBitmapBytes = INT_MAX;       // one rendered bitmap
 
 // PDFium's block reader: exactly `size` bytes at `position`, in one read.
+// Each open file has its own handle, read only by the worker, so moving its
+// file pointer is safe. Under Wine a read at the file pointer costs a third
+// of one with an OVERLAPPED offset, and opening a big PDF makes one or two
+// reads per page.
 int ReadBlock(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
   if (size == 0) return 1;
-  OVERLAPPED at{};
-  at.Offset = DWORD(position);
+  const HANDLE file = static_cast<HANDLE>(param);
+  LARGE_INTEGER at{};
+  at.QuadPart = LONGLONG(position);
   DWORD read = 0;
-  if (!ReadFile(static_cast<HANDLE>(param), buffer, DWORD(size), &read, &at)) return 0;
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !ReadFile(file, buffer, DWORD(size), &read, nullptr))
+    return 0;
   return read == size ? 1 : 0;
 }
 
