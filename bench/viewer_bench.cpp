@@ -689,6 +689,9 @@ int RunPanelBench(const std::wstring& path, int rounds) {
   std::printf("  %-44s %10.2f %10.2f %10.2f ms\n", "PDFium alone (open, render those thumbnails)", bareFirst,
               medAlone, *std::min_element(alone.begin(), alone.end()));
   std::printf("  ratio: median %.2fx (bound: at most 1.5x)\n", medOurs / medAlone);
+  return 0;
+}
+
 // --- Find ------------------------------------------------------------------------------
 
 // Opens the document and waits until its first page is on screen and the

@@ -167,7 +167,8 @@ endif()
 
 # Viewer benchmarks: a console program that drives the real main window and
 # render worker in-process (tools/run_viewer_bench.sh builds and runs it).
-if(FV_BENCH)
+# The test build compiles it too, so that it can't quietly stop building.
+if(FV_BENCH OR FV_TESTS)
   add_executable(viewer_bench ${CMAKE_SOURCE_DIR}/bench/viewer_bench.cpp ${FV_RC})
   target_link_libraries(viewer_bench PRIVATE ${fvwin_TOP} psapi)
   target_link_options(viewer_bench PRIVATE -municode)
