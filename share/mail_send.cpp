@@ -4,6 +4,8 @@
 
 #include <oleauto.h>
 
+#include <cwctype>
+
 #include "doc/document.h"
 #include "share/mail_password.h"
 #include "share/mail_rules.h"
@@ -70,9 +72,12 @@ HRESULT Invoke(IDispatch* object, const wchar_t* name, Call kind, VARIANT* args,
   hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, nullptr);
   if (hr == DISP_E_EXCEPTION) {
     if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-    if (error)
-      *error = exception.bstrDescription && *exception.bstrDescription ? std::wstring(exception.bstrDescription)
-                                                                         : L"The mail server refused the message.";
+    if (error) {
+      std::wstring text = exception.bstrDescription ? exception.bstrDescription : L"";
+      // The component ends its descriptions with a line break.
+      while (!text.empty() && std::iswspace(text.back())) text.pop_back();
+      *error = text.empty() ? L"The mail server refused the message." : text;
+    }
     const HRESULT code = exception.scode ? exception.scode : E_FAIL;
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);

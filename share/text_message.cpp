@@ -37,9 +37,15 @@ std::wstring WideFromUtf8(const char* bytes, int count) {
   return text;
 }
 
+}  // namespace
+
 // ---- Phone Link through UI Automation ----
 // The client interfaces of UI Automation, declared here slot by slot (our
-// compiler's headers don't have them). Only the slots used are named.
+// compiler's headers don't have them). Only the slots used are named. They
+// stay out of the unnamed namespace: there, with no class of this file
+// implementing them, the compiler concludes that no object can have them
+// and drops every call through them as unreachable.
+namespace uia {
 
 struct IUiaCondition : IUnknown {};
 
@@ -91,6 +97,12 @@ struct IUiaAutomation : IUnknown {
 struct IUiaAction : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Act() = 0;
 };
+
+}  // namespace uia
+
+namespace {
+
+using namespace uia;
 
 constexpr CLSID kClsidAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 constexpr IID kIidAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};

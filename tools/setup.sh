@@ -6,7 +6,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine fonts-liberation2 xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev llvm
-  qpdf ghostscript poppler-utils librsvg2-bin
+  qpdf ghostscript poppler-utils librsvg2-bin python3-aiosmtpd
 )
 missing=()
 for p in "${packages[@]}"; do

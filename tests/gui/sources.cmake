@@ -18,6 +18,7 @@ list(APPEND FV_GUI_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/default_app_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/share_gui_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mail_gui_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mail_send_gui_test.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_rules.cpp
   ${CMAKE_SOURCE_DIR}/app/ribbon_table.cpp
   ${CMAKE_SOURCE_DIR}/ui/command_table.cpp
