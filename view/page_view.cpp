@@ -76,7 +76,6 @@ struct ViewState {
 // placeholders, and the worker has the processor to itself.
 constexpr UINT_PTR kCatchUpTimer = 1;
 constexpr UINT kCatchUpDelayMs = 100;
-constexpr UINT WM_FV_CATCH_UP = WM_APP + 20;
 
 ViewState g_view;
 PageViewHooks g_hooks;
@@ -412,8 +411,10 @@ void Paint(HWND window) {
     }
     g_view.shownWidth = width;
     g_view.shownHeight = height;
-    // The rest of the window follows once this paint is on screen.
-    if (firstShown && g_view.catchUpDue) PostMessageW(window, WM_FV_CATCH_UP, 0, 0);
+    // The rest of the window follows once this paint is on screen, on a
+    // timer: timers come after posted messages and paints, so the pictures
+    // and thumbnails already rendered reach the screen first.
+    if (firstShown && g_view.catchUpDue) SetTimer(window, kCatchUpTimer, USER_TIMER_MINIMUM, nullptr);
   }
   EndPaint(window, &ps);
   // The pictures this paint lacked (or, while it is held, those scrolled or
@@ -647,9 +648,6 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
       if (wParam == kCatchUpTimer) CatchUp();
       if (wParam == kSelectionScrollTimer) TextAutoScroll(window);
-      return 0;
-    case WM_FV_CATCH_UP:
-      CatchUp();
       return 0;
     case WM_PAINT:
       Paint(window);
