@@ -344,12 +344,13 @@ std::wstring StatusMessage(FolivexApp& app) {
   return parts.size() > 3 ? parts[3] : L"";
 }
 
-// A verified update that arrives while the program prints waits for the
-// print job to end (a restart would cut it off) and is put in place on the
-// timer after it: the whole document reaches the printer, then the new
-// version starts on the same page. The server holds the file back until the
-// print has begun.
-TEST_F(UpdateGui, AnUpdateArrivingDuringAPrintInstallsOnceThePrintIsDone) {
+// The server holds the download back until the test lets it go. Cancelled
+// meanwhile, the download ends without a word, leaves no file and the bar
+// offers the update again. A verified update that arrives while the program
+// prints waits for the print job to end (a restart would cut it off) and is
+// put in place on the timer after it: the whole document reaches the
+// printer, then the new version starts on the same page.
+TEST_F(UpdateGui, ACancelledDownloadEndsQuietlyAndOneArrivingDuringAPrintInstallsAfterIt) {
   char buildDir[1024] = {};
   GetEnvironmentVariableA("FV_BUILD_DIR", buildDir, sizeof(buildDir));
   const std::string unixDir = std::string(buildDir) + "/update-print-test";
@@ -369,11 +370,33 @@ TEST_F(UpdateGui, AnUpdateArrivingDuringAPrintInstallsOnceThePrintIsDone) {
   HWND main = app.MainWindow();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForStatus(app, 0, L"  Page 7 of 20"));
-  CheckAndAnswer(app, IDYES);
+  HWND bar = FindWindowExW(main, nullptr, L"FVUpdBar", nullptr);
+  ASSERT_NE(bar, nullptr);
   const std::wstring download = TempDir() + L"Folivex-update-1.6.3.exe";
-  ULONGLONG end = GetTickCount64() + 15000;
-  while (SizeOf(download) <= 0 && GetTickCount64() < end) Sleep(100);
-  ASSERT_GT(SizeOf(download), 0) << "the download didn't start";
+  auto waitForPartialFile = [&] {
+    const ULONGLONG end = GetTickCount64() + 15000;
+    while (SizeOf(download) <= 0 && GetTickCount64() < end) Sleep(100);
+    return SizeOf(download) > 0;
+  };
+  auto letTheRestGo = [&] {
+    CloseHandle(CreateFileW(gate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+
+  CheckAndAnswer(app, IDYES);
+  ASSERT_TRUE(waitForPartialFile()) << "the download didn't start";
+  app.Settle(500);
+  PostMessageW(GetDlgItem(bar, CMD_LATER), BM_CLICK, 0, 0);
+  letTheRestGo();
+  ULONGLONG end = GetTickCount64() + 20000;
+  while (!IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW)) && GetTickCount64() < end) Sleep(100);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW))) << "the bar doesn't offer the update again";
+  EXPECT_EQ(TextOf(GetDlgItem(bar, CMD_LATER)), L"Later");
+  EXPECT_EQ(WaitForDialog(app, nullptr, 1500), nullptr) << "a cancelled download showed a box";
+  EXPECT_TRUE(LeftDownloads().empty()) << "the cancelled download was left behind";
+  EXPECT_EQ(ProductVersion(exe), L"1.6.2");
+
+  app.Command(CMD_UPDATE_NOW);
+  ASSERT_TRUE(waitForPartialFile()) << "the download didn't start";
 
   app.Command(CMD_PRINT);
   HWND dialog = WaitForDialog(app, L"Print", 20000);
@@ -382,7 +405,7 @@ TEST_F(UpdateGui, AnUpdateArrivingDuringAPrintInstallsOnceThePrintIsDone) {
   end = GetTickCount64() + 20000;
   while (StatusMessage(app).rfind(L"  Printing page ", 0) != 0 && GetTickCount64() < end) Sleep(20);
   ASSERT_EQ(StatusMessage(app).rfind(L"  Printing page ", 0), 0u) << "the print didn't start";
-  CloseHandle(CreateFileW(gate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  letTheRestGo();
   // The rest of the file arrives while the pages are still going out.
   end = GetTickCount64() + 20000;
   while (SizeOf(download) != fullSize && GetTickCount64() < end) Sleep(20);
