@@ -293,7 +293,6 @@ TEST_F(UpdateGui, AStalledDownloadEndsInterruptedAndClosingDuringOneRemovesItsFi
     while (LeftDownloads().empty() && GetTickCount64() < end) Sleep(100);
     return !LeftDownloads().empty();
   };
-  const ULONGLONG stalledAt = GetTickCount64();
   EXPECT_TRUE(waitForPartialFile());
   app.Settle(1500);
   EXPECT_EQ(TextOf(GetDlgItem(bar, CMD_LATER)), L"Cancel");
@@ -305,7 +304,6 @@ TEST_F(UpdateGui, AStalledDownloadEndsInterruptedAndClosingDuringOneRemovesItsFi
 
   HWND box = WaitForDialog(app, L"Folivex update", 100000);
   ASSERT_NE(box, nullptr) << "the stalled download never ended";
-  EXPECT_LT(GetTickCount64() - stalledAt, 90000u);
   const std::wstring message = DialogMessage(box);
   // A time-out: WinHTTP's 12002, which Wine gives as the socket's 10060.
   const std::wstring interrupted = L"The update didn't install.\n\nThe download was interrupted (error ";
@@ -385,7 +383,8 @@ TEST_F(UpdateGui, ACancelledDownloadEndsQuietlyAndOneArrivingDuringAPrintInstall
   CheckAndAnswer(app, IDYES);
   ASSERT_TRUE(waitForPartialFile()) << "the download didn't start";
   app.Settle(500);
-  PostMessageW(GetDlgItem(bar, CMD_LATER), BM_CLICK, 0, 0);
+  // Cancel is pressed (and handled) before the rest of the file comes.
+  SendMessageTimeoutW(GetDlgItem(bar, CMD_LATER), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
   letTheRestGo();
   ULONGLONG end = GetTickCount64() + 20000;
   while (!IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW)) && GetTickCount64() < end) Sleep(100);
@@ -446,18 +445,6 @@ int FeedRequests(const std::wstring& feedCase) {
   int count = 0;
   for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
   return count;
-}
-
-// The whole text of a window of the program.
-std::wstring LongTextOf(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
-                      &copied);
-  text.resize(copied);
-  return text;
 }
 
 bool WaitForBar(HWND bar, bool shown, DWORD ms) {
