@@ -120,6 +120,7 @@ TEST(DefaultAppGui, AlreadyTheDefaultSaysSoAndSendsNowhere) {
       else
         RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPdf, nullptr);
       RegDeleteTreeW(HKEY_LOCAL_MACHINE, kOurs);
+      ForgetRegistration();
     }
   } association;
   const std::wstring progId = L"Corvane.Folivex.pdf";
