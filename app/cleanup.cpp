@@ -10,6 +10,15 @@ namespace {
 
 uint64_t AsNumber(const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
+// Deletes the file only when nobody has it open: a download in progress is
+// open for writing with deleting allowed (so that its own program can take
+// it away at exit), and a plain DeleteFileW would remove it under the writer
+// as soon as the writer closes it.
+void DeleteUnlessOpen(const std::wstring& path) {
+  UniqueFile file(
+      CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+}
+
 }  // namespace
 
 void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder) {
@@ -20,13 +29,13 @@ void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder)
   }
   if (tempFolder.empty()) return;
   // Downloads of an update that a program which ended left behind; one that
-  // a running copy still works on is open and can't be deleted.
+  // a running copy still works on is open and stays.
   for (const wchar_t* pattern : {L"Folivex-update-*.exe", L"Folivex-Setup-*.exe"}) {
     WIN32_FIND_DATAW left;
     UniqueFind leftovers(FindFirstFileW((tempFolder + pattern).c_str(), &left));
     if (!leftovers) continue;
     do {
-      if (!(left.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((tempFolder + left.cFileName).c_str());
+      if (!(left.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteUnlessOpen(tempFolder + left.cFileName);
     } while (FindNextFileW(leftovers.Get(), &left));
   }
   FILETIME nowTime;

@@ -53,6 +53,22 @@ TEST(Cleanup, RemovesLeftoversAndKeepsRecentCopies) {
   EXPECT_TRUE(Exists(folder + L"Folivex-import-7-2.pdf"));
   EXPECT_TRUE(Exists(folder + L"other-25h.pdf"));
 
+  // An update download a running copy is still writing (the writer lets
+  // others delete, so that the program can remove it at exit) stays; one
+  // nobody has open is a leftover.
+  const std::wstring writing = folder + L"Folivex-update-1.6.3.exe";
+  Touch(folder + L"Folivex-Setup-1.6.3.exe", 0);
+  {
+    UniqueFile writer(CreateFileW(writing.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0,
+                                  nullptr));
+    ASSERT_TRUE(writer);
+    RunCleanup(program, folder);
+  }
+  EXPECT_TRUE(Exists(writing)) << "the download in progress was deleted";
+  EXPECT_FALSE(Exists(folder + L"Folivex-Setup-1.6.3.exe"));
+  RunCleanup(program, folder);
+  EXPECT_FALSE(Exists(writing));
+
   for (const wchar_t* name : {L"Folivex.exe", L"Folivex-import-7-2.pdf", L"other-25h.pdf"})
     DeleteFileW((folder + name).c_str());
   RemoveDirectoryW(folder.c_str());

@@ -96,4 +96,56 @@ TEST(DefaultAppGui, SetAsDefaultRegistersAndAMovedCopyRepairs) {
   }
 }
 
+// When the system already opens PDF files with this copy, the Settings tab
+// says so and "Set as default" tells the user instead of sending them to
+// Windows' screens. (Wine answers the question from the machine's classes,
+// so the association is made there for the test and taken back after.)
+TEST(DefaultAppGui, AlreadyTheDefaultSaysSoAndSendsNowhere) {
+  const std::wstring exe = CopyTo(L"fvreg-default");
+  static constexpr wchar_t kPdf[] = L"Software\\Classes\\.pdf";
+  static constexpr wchar_t kOurs[] = L"Software\\Classes\\Corvane.Folivex.pdf";
+  struct MachineAssociation {
+    std::wstring before;
+    bool had = false;
+    MachineAssociation() {
+      wchar_t value[512] = {};
+      DWORD bytes = sizeof(value);
+      had = RegGetValueW(HKEY_LOCAL_MACHINE, kPdf, nullptr, RRF_RT_REG_SZ, nullptr, value, &bytes) == ERROR_SUCCESS;
+      before = value;
+    }
+    ~MachineAssociation() {
+      if (had)
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPdf, nullptr, REG_SZ, before.c_str(),
+                        DWORD((before.size() + 1) * sizeof(wchar_t)));
+      else
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kPdf, nullptr);
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, kOurs);
+      ForgetRegistration();
+    }
+  } association;
+  const std::wstring progId = L"Corvane.Folivex.pdf";
+  const std::wstring command = L"\"" + exe + L"\" \"%1\"";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPdf, nullptr, REG_SZ, progId.c_str(),
+                            DWORD((progId.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, (std::wstring(kOurs) + L"\\shell\\open\\command").c_str(), nullptr,
+                            REG_SZ, command.c_str(), DWORD((command.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+
+  FolivexApp app(exe, L"");
+  ASSERT_NE(app.MainWindow(), nullptr);
+  app.Settle(500);
+  HWND ribbon = FindWindowExW(app.MainWindow(), nullptr, L"FVRibbon", nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(ribbon, 41011)), L"Default: yes");
+  app.Command(CMD_SET_DEFAULT_APP);
+  HWND box = WaitForDialog(app, nullptr);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(TextOf(box), L"Default PDF app");
+  EXPECT_EQ(DialogMessage(box).rfind(L"Folivex is already your default PDF app", 0), 0u) << Narrow(DialogMessage(box));
+  app.Screenshot(L"default_app_already");
+  Press(box, IDOK);
+  app.Settle(500);
+  EXPECT_EQ(WaitForDialog(app, nullptr, 1000), nullptr) << "another box followed";
+}
+
 }  // namespace

@@ -354,6 +354,17 @@ bool FolivexApp::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
 
 std::wstring TextOf(HWND window) { return TextOfWindow(window); }
 
+std::wstring LongTextOf(HWND window) {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                      &copied);
+  text.resize(copied);
+  return text;
+}
+
 const wchar_t kSettingsKey[] = L"Software\\Corvane\\Folivex";
 
 void SetNumber(const wchar_t* name, DWORD value) {

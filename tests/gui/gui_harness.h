@@ -92,6 +92,8 @@ std::wstring ReadText(const wchar_t* name);
 
 // Dialog boxes of the program.
 std::wstring TextOf(HWND window);
+// The whole text of a window of the program, however long.
+std::wstring LongTextOf(HWND window);
 // Waits for a visible dialog box ("#32770") of the app's process with the
 // given caption (null: any), other than `except`.
 HWND WaitForDialog(FolivexApp& app, const wchar_t* caption, DWORD timeoutMs = 15000, HWND except = nullptr);

@@ -36,18 +36,6 @@ std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className) {
   return s.found;
 }
 
-// The whole text of a window of the other process, however long.
-std::wstring LongTextOf(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
-                      &copied);
-  text.resize(copied);
-  return text;
-}
-
 bool StartsWith(const std::wstring& text, const std::wstring& start) { return text.compare(0, start.size(), start) == 0; }
 
 void PressKeyIn(HWND window, UINT vk) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/base/test_printer.h"
 #include "tests/gui/gui_harness.h"
 #include "ui/commands.h"
 
@@ -129,12 +130,16 @@ BOOL CALLBACK FindOtherMain(HWND window, LPARAM param) {
 }
 
 // The main window of a copy other than `pid`.
+HWND OtherCopy(DWORD pid) {
+  OtherMain s = {pid, nullptr};
+  EnumWindows(FindOtherMain, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 HWND WaitForOtherCopy(DWORD pid, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   do {
-    OtherMain s = {pid, nullptr};
-    EnumWindows(FindOtherMain, reinterpret_cast<LPARAM>(&s));
-    if (s.found) return s.found;
+    if (HWND found = OtherCopy(pid)) return found;
     Sleep(100);
   } while (GetTickCount64() < end);
   return nullptr;
@@ -266,33 +271,248 @@ TEST_F(UpdateGui, TamperedDownloadsAreRefusedAndNothingIsReplaced) {
   EXPECT_EQ(FileBytes(exe), before);
 }
 
-// A server that stops sending in the middle: the bar shows the progress,
-// and closing the program then removes the partial download.
-TEST_F(UpdateGui, ClosingDuringAStalledDownloadRemovesThePartialFile) {
+// A server that stops sending in the middle: the bar shows the progress and
+// the window stays usable; after the receive time-out (a minute) the
+// download ends as interrupted with nothing replaced and its file gone.
+// Closing the program during such a download also removes the partial file.
+TEST_F(UpdateGui, AStalledDownloadEndsInterruptedAndClosingDuringOneRemovesItsFile) {
   PointFeedAt(L"stall");
   const std::wstring exe = PortableCopy(L"stall");
   const std::string before = FileBytes(exe);
-  FolivexApp app(exe, L"");
+  FolivexApp app(exe, L"/page 2 " + Quoted(TestPdf(L"sample5.pdf")));
   HWND main = app.MainWindow();
   ASSERT_NE(main, nullptr);
-  app.Settle();
+  ASSERT_TRUE(WaitForStatus(app, 0, L"  Page 2 of 5"));
   CheckAndAnswer(app, IDYES);
   HWND bar = FindWindowExW(main, nullptr, L"FVUpdBar", nullptr);
   ASSERT_NE(bar, nullptr);
   // Part of the file has arrived: the download is on disk and the Later
   // button has become Cancel.
-  const ULONGLONG end = GetTickCount64() + 15000;
-  while (LeftDownloads().empty() && GetTickCount64() < end) Sleep(100);
-  EXPECT_FALSE(LeftDownloads().empty());
+  auto waitForPartialFile = [] {
+    const ULONGLONG end = GetTickCount64() + 15000;
+    while (LeftDownloads().empty() && GetTickCount64() < end) Sleep(100);
+    return !LeftDownloads().empty();
+  };
+  EXPECT_TRUE(waitForPartialFile());
   app.Settle(1500);
   EXPECT_EQ(TextOf(GetDlgItem(bar, CMD_LATER)), L"Cancel");
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW)));
   app.Screenshot(L"update_bar_downloading");
+  // The document can still be read meanwhile.
+  app.Command(CMD_NEXT_PAGE);
+  EXPECT_TRUE(WaitForStatus(app, 0, L"  Page 3 of 5"));
 
+  HWND box = WaitForDialog(app, L"Folivex update", 100000);
+  ASSERT_NE(box, nullptr) << "the stalled download never ended";
+  const std::wstring message = DialogMessage(box);
+  // A time-out: WinHTTP's 12002, which Wine gives as the socket's 10060.
+  const std::wstring interrupted = L"The update didn't install.\n\nThe download was interrupted (error ";
+  EXPECT_TRUE(message == interrupted + L"12002)." || message == interrupted + L"10060).") << Narrow(message);
+  app.Screenshot(L"update_download_interrupted");
+  Answer(box, IDOK);
+  app.Settle(500);
+  EXPECT_EQ(FileBytes(exe), before) << "the program file changed";
+  EXPECT_TRUE(LeftDownloads().empty()) << "the interrupted download was left behind";
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW))) << "the bar doesn't offer the update again";
+  EXPECT_EQ(TextOf(GetDlgItem(bar, CMD_LATER)), L"Later");
+  app.Command(CMD_NEXT_PAGE);
+  EXPECT_TRUE(WaitForStatus(app, 0, L"  Page 4 of 5"));
+
+  // Again, and the program is closed while the server holds back.
+  app.Command(CMD_UPDATE_NOW);
+  EXPECT_TRUE(waitForPartialFile());
+  app.Settle(1500);
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(app.WaitForExit(15000)) << "the program didn't end";
   EXPECT_TRUE(LeftDownloads().empty()) << "the partial download was left behind";
   EXPECT_EQ(FileBytes(exe), before);
+}
+
+// The size of a file (-1 when there is none), without opening it.
+int64_t SizeOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The status bar's message part.
+std::wstring StatusMessage(FolivexApp& app) {
+  const std::vector<std::wstring> parts = app.StatusParts();
+  return parts.size() > 3 ? parts[3] : L"";
+}
+
+// The server holds the download back until the test lets it go. Cancelled
+// meanwhile, the download ends without a word, leaves no file and the bar
+// offers the update again. A verified update that arrives while the program
+// prints waits for the print job to end (a restart would cut it off) and is
+// put in place on the timer after it: the whole document reaches the
+// printer, then the new version starts on the same page.
+TEST_F(UpdateGui, ACancelledDownloadEndsQuietlyAndOneArrivingDuringAPrintInstallsAfterIt) {
+  char buildDir[1024] = {};
+  GetEnvironmentVariableA("FV_BUILD_DIR", buildDir, sizeof(buildDir));
+  const std::string unixDir = std::string(buildDir) + "/update-print-test";
+  CreateDirectoryW(WindowsPath(unixDir).c_str(), nullptr);
+  const std::wstring printed = WindowsPath(unixDir + "/printed.ps");
+  DeleteFileW(printed.c_str());
+  std::wstring error;
+  ASSERT_TRUE(PrepareTestPrinter(std::wstring(unixDir.begin(), unixDir.end()) + L"/printed.ps", error))
+      << Narrow(error);
+  const std::wstring gate = ServerDir() + L"\\gate";
+  DeleteFileW(gate.c_str());
+
+  PointFeedAt(L"gated");
+  const std::wstring exe = PortableCopy(L"print");
+  const int64_t fullSize = SizeOf(exe);
+  FolivexApp app(exe, L"/page 7 " + Quoted(TestPdf(L"sample20.pdf")));
+  HWND main = app.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForStatus(app, 0, L"  Page 7 of 20"));
+  HWND bar = FindWindowExW(main, nullptr, L"FVUpdBar", nullptr);
+  ASSERT_NE(bar, nullptr);
+  const std::wstring download = TempDir() + L"Folivex-update-1.6.3.exe";
+  auto waitForPartialFile = [&] {
+    const ULONGLONG end = GetTickCount64() + 15000;
+    while (SizeOf(download) <= 0 && GetTickCount64() < end) Sleep(100);
+    return SizeOf(download) > 0;
+  };
+  auto letTheRestGo = [&] {
+    CloseHandle(CreateFileW(gate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+
+  CheckAndAnswer(app, IDYES);
+  ASSERT_TRUE(waitForPartialFile()) << "the download didn't start";
+  app.Settle(500);
+  // Cancel is pressed (and handled) before the rest of the file comes.
+  SendMessageTimeoutW(GetDlgItem(bar, CMD_LATER), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  letTheRestGo();
+  ULONGLONG end = GetTickCount64() + 20000;
+  while (!IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW)) && GetTickCount64() < end) Sleep(100);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(bar, CMD_UPDATE_NOW))) << "the bar doesn't offer the update again";
+  EXPECT_EQ(TextOf(GetDlgItem(bar, CMD_LATER)), L"Later");
+  EXPECT_EQ(WaitForDialog(app, nullptr, 1500), nullptr) << "a cancelled download showed a box";
+  EXPECT_TRUE(LeftDownloads().empty()) << "the cancelled download was left behind";
+  EXPECT_EQ(ProductVersion(exe), L"1.6.2");
+
+  app.Command(CMD_UPDATE_NOW);
+  ASSERT_TRUE(waitForPartialFile()) << "the download didn't start";
+
+  app.Command(CMD_PRINT);
+  HWND dialog = WaitForDialog(app, L"Print", 20000);
+  ASSERT_NE(dialog, nullptr);
+  Press(dialog, IDOK);
+  end = GetTickCount64() + 20000;
+  while (StatusMessage(app).rfind(L"  Printing page ", 0) != 0 && GetTickCount64() < end) Sleep(20);
+  ASSERT_EQ(StatusMessage(app).rfind(L"  Printing page ", 0), 0u) << "the print didn't start";
+  letTheRestGo();
+  // The rest of the file arrives while the pages are still going out.
+  end = GetTickCount64() + 20000;
+  while (SizeOf(download) != fullSize && GetTickCount64() < end) Sleep(20);
+  ASSERT_EQ(SizeOf(download), fullSize);
+  ASSERT_EQ(StatusMessage(app).rfind(L"  Printing page ", 0), 0u) << "the print ended before the download";
+  app.Screenshot(L"update_waits_for_print");
+
+  HWND restarted = WaitForOtherCopy(app.ProcessId(), 120000);
+  ASSERT_NE(restarted, nullptr) << "the waiting update wasn't installed after the print";
+  DWORD newPid = 0;
+  GetWindowThreadProcessId(restarted, &newPid);
+  FolivexApp second(newPid);
+  EXPECT_TRUE(app.WaitForExit(10000));
+  ASSERT_NE(second.MainWindow(), nullptr);
+  EXPECT_TRUE(WaitForStatus(second, 0, L"  Page 7 of 20"));
+  EXPECT_EQ(ProductVersion(exe), L"1.6.3");
+  EXPECT_TRUE(LeftDownloads().empty());
+  // Every page reached the printer's file, and the print job was over
+  // before the new program file was written.
+  const std::string job = FileBytes(printed);
+  int pages = 0;
+  for (size_t at = job.find("%%Page: "); at != std::string::npos; at = job.find("%%Page: ", at + 1)) ++pages;
+  EXPECT_EQ(pages, 20);
+  WIN32_FILE_ATTRIBUTE_DATA printedInfo, exeInfo;
+  ASSERT_TRUE(GetFileAttributesExW(printed.c_str(), GetFileExInfoStandard, &printedInfo));
+  ASSERT_TRUE(GetFileAttributesExW(exe.c_str(), GetFileExInfoStandard, &exeInfo));
+  auto ticks = [](const FILETIME& t) { return (int64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  const int64_t afterPrintMs = (ticks(exeInfo.ftLastWriteTime) - ticks(printedInfo.ftLastWriteTime)) / 10000;
+  EXPECT_GT(afterPrintMs, 0) << "the program file was replaced during the print";
+  // On the next turn of the 5-second timer.
+  EXPECT_LT(afterPrintMs, 7000);
+}
+
+// How often the release server has been asked for a feed, from its log.
+int FeedRequests(const std::wstring& feedCase) {
+  const std::string log = FileBytes(ServerDir() + L"\\server.log");
+  const std::string line = "\"GET /" + std::string(feedCase.begin(), feedCase.end()) + "/latest.json ";
+  int count = 0;
+  for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1)) ++count;
+  return count;
+}
+
+bool WaitForBar(HWND bar, bool shown, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (bool(IsWindowVisible(bar)) != shown && GetTickCount64() < end) Sleep(100);
+  return bool(IsWindowVisible(bar)) == shown;
+}
+
+// Automatic checks follow "Check for updates automatically": off, the
+// program asks the server nothing; switched on, it asks within seconds, and
+// a copy started with it on asks by itself. What they find shows in the bar
+// without a question; its What's new shows the feed's notes and Later hides
+// it.
+TEST_F(UpdateGui, AutomaticChecksFollowTheirBoxAndTheBarOffersWhatsNewAndLater) {
+  constexpr int kAutoUpdateBox = 41008;
+  PointFeedAt(L"auto");
+  SetNumber(L"AutoUpdate", 0);
+  struct Restore {
+    ~Restore() { Forget(L"AutoUpdate"); }
+  } restore;
+  const int before = FeedRequests(L"auto");
+  {
+    FolivexApp app(L"");
+    HWND main = app.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND bar = FindWindowExW(main, nullptr, L"FVUpdBar", nullptr);
+    ASSERT_NE(bar, nullptr);
+    // The first automatic check would be due 8 s after the start, on the
+    // 5-second timer.
+    Sleep(16000);
+    EXPECT_EQ(FeedRequests(L"auto"), before) << "a check ran with automatic checks off";
+    EXPECT_FALSE(IsWindowVisible(bar));
+
+    HWND ribbon = FindWindowExW(main, nullptr, L"FVRibbon", nullptr);
+    PostMessageW(GetDlgItem(ribbon, kAutoUpdateBox), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitForBar(bar, true, 12000)) << "switching the checks on found nothing";
+    EXPECT_EQ(FeedRequests(L"auto"), before + 1);
+    DWORD stored = 0;
+    EXPECT_TRUE(ReadNumber(L"AutoUpdate", stored));
+    EXPECT_EQ(stored, 1u);
+    EXPECT_EQ(WaitForDialog(app, nullptr, 1000), nullptr) << "an automatic check asked a question";
+  }
+  FolivexApp app(L"");
+  HWND main = app.MainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND bar = FindWindowExW(main, nullptr, L"FVUpdBar", nullptr);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(WaitForBar(bar, true, 20000)) << "no automatic check at the start";
+  EXPECT_EQ(FeedRequests(L"auto"), before + 2);
+  EXPECT_EQ(WaitForDialog(app, nullptr, 1000), nullptr) << "an automatic check asked a question";
+
+  PostMessageW(GetDlgItem(bar, CMD_WHATS_NEW), BM_CLICK, 0, 0);
+  HWND notes = app.WaitForWindow(L"FVNotes", 10000);
+  ASSERT_NE(notes, nullptr) << "What's new showed nothing";
+  EXPECT_EQ(TextOf(notes), L"What's new in Folivex");
+  const std::wstring text = LongTextOf(GetDlgItem(notes, 100));
+  EXPECT_EQ(text.rfind(L"Folivex 1.6.3 \u2014 what's new (you have 1.6.2)", 0), 0u) << Narrow(text);
+  EXPECT_NE(text.find(L"* Pages open faster"), std::wstring::npos) << Narrow(text);
+  EXPECT_NE(text.find(L"* The update bar shows the download"), std::wstring::npos) << Narrow(text);
+  app.Settle(500);
+  app.Screenshot(L"update_whats_new_from_bar");
+  PostMessageW(notes, WM_CLOSE, 0, 0);
+  app.Settle(300);
+
+  PostMessageW(GetDlgItem(bar, CMD_LATER), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitForBar(bar, false, 3000)) << "Later left the bar";
+  app.Settle(300);
+  EXPECT_FALSE(app.WaitForExit(0));
 }
 
 // An installed copy (the uninstall entry of this person names its folder)

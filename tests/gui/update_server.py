@@ -15,6 +15,10 @@ version resource saying 1.6.3) and the pid file. Cases:
   hostile       the feed's version tries to climb out of the temporary folder
   httpredirect  the file's address redirects to plain HTTP
   stall         the server sends part of the file, then nothing
+  gated         the server sends part of the file, then the rest once the
+                test has made the file "gate" in the work folder
+  auto          the same as good, under a name of its own for the automatic
+                checks (the log, server.log, shows which feeds were asked for)
   installed     a correct feed with an installer (the given stand-in)
 """
 import hashlib
@@ -63,7 +67,10 @@ def main():
         'hostile': feed('..\\\\..\\\\..\\\\Windows\\\\1.6.3', base + '/files/new.exe', sha(new), len(new)),
         'httpredirect': feed('1.6.3', base + '/files/redirect.exe', sha(new), len(new)),
         'stall': feed('1.6.3', base + '/files/stall.exe', sha(new), len(new)),
+        'gated': feed('1.6.3', base + '/files/gated.exe', sha(new), len(new)),
     }
+    feeds['auto'] = feeds['good']
+    gate = os.path.join(work, 'gate')
     feeds['installed'] = feeds['good'].replace(b'\n}', (',\n  "setup": "%s/files/setup.exe",\n  "setup_sha256": "%s",'
                                                         '\n  "setup_size": "%d"\n}' % (base, sha(setup), len(setup))).encode())
 
@@ -106,6 +113,20 @@ def main():
                         self.wfile.write(new[:100000])
                         self.wfile.flush()
                         time.sleep(240)
+                        return
+                    if name == 'gated.exe':
+                        self.send_response(200)
+                        self.send_header('Content-Length', str(len(new)))
+                        self.end_headers()
+                        self.wfile.write(new[:100000])
+                        self.wfile.flush()
+                        for _ in range(1200):
+                            if os.path.exists(gate):
+                                break
+                            time.sleep(0.1)
+                        if os.path.exists(gate):
+                            os.remove(gate)
+                        self.wfile.write(new[100000:])
                         return
                 self.send_response(404)
                 self.send_header('Content-Length', '0')

@@ -16,7 +16,7 @@ fi
 exe=$3 port=$4 http_port=$5 setup=$6
 mkdir -p "$work"
 [ -f "$work/server.pid" ] && kill "$(cat "$work/server.pid")" 2>/dev/null || true
-rm -f "$work/server.pid"
+rm -f "$work/server.pid" "$work/gate"
 if [ ! -f "$work/ca.pem" ]; then
   openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Folivex Test Authority" \
     -keyout "$work/ca.key" -out "$work/ca.pem" -addext "basicConstraints=critical,CA:TRUE" \
