@@ -28,24 +28,30 @@ void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder)
     if (cut != std::wstring::npos) DeleteFileW((programPath.substr(0, cut + 1) + L"pdfium.dll.old").c_str());
   }
   if (tempFolder.empty()) return;
-  // Downloads of an update that a program which ended left behind; one that
-  // a running copy still works on is open and stays.
-  for (const wchar_t* pattern : {L"Folivex-update-*.exe", L"Folivex-Setup-*.exe"}) {
-    WIN32_FIND_DATAW left;
-    UniqueFind leftovers(FindFirstFileW((tempFolder + pattern).c_str(), &left));
-    if (!leftovers) continue;
-    do {
-      if (!(left.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteUnlessOpen(tempFolder + left.cFileName);
-    } while (FindNextFileW(leftovers.Get(), &left));
-  }
   FILETIME nowTime;
   GetSystemTimeAsFileTime(&nowTime);
   const uint64_t now = AsNumber(nowTime);
-  WIN32_FIND_DATAW found;
-  UniqueFind search(FindFirstFileW((tempFolder + L"Folivex-import-*.pdf").c_str(), &found));
-  if (!search) return;
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (OlderThanOneDay(AsNumber(found.ftLastWriteTime), now)) DeleteFileW((tempFolder + found.cFileName).c_str());
-  } while (FindNextFileW(search.Get(), &found));
+  // Copies of brought-in PDFs and update downloads that a program which
+  // ended left behind, once they are a day old. A download is also kept
+  // while anybody has it open; being a day old, none in progress is near.
+  struct Leftover {
+    const wchar_t* pattern;
+    bool unlessOpen;
+  };
+  for (const Leftover& kind : {Leftover{L"Folivex-import-*.pdf", false}, Leftover{L"Folivex-update-*.exe", true},
+                               Leftover{L"Folivex-Setup-*.exe", true}}) {
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileW((tempFolder + kind.pattern).c_str(), &found));
+    if (!search) continue;
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      if (!OlderThanOneDay(AsNumber(found.ftLastWriteTime), now)) continue;
+      const std::wstring path = tempFolder + found.cFileName;
+      if (kind.unlessOpen) {
+        DeleteUnlessOpen(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search.Get(), &found));
+  }
 }

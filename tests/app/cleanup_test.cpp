@@ -53,21 +53,27 @@ TEST(Cleanup, RemovesLeftoversAndKeepsRecentCopies) {
   EXPECT_TRUE(Exists(folder + L"Folivex-import-7-2.pdf"));
   EXPECT_TRUE(Exists(folder + L"other-25h.pdf"));
 
-  // An update download a running copy is still writing (the writer lets
-  // others delete, so that the program can remove it at exit) stays; one
-  // nobody has open is a leftover.
-  const std::wstring writing = folder + L"Folivex-update-1.6.3.exe";
-  Touch(folder + L"Folivex-Setup-1.6.3.exe", 0);
+  // Update downloads: a day-old one nobody has open is a leftover. One a
+  // running copy has open stays (its writer lets others delete, so that the
+  // program can remove it at exit), and so does a fresh one between its
+  // writing and its checks.
+  const std::wstring held = folder + L"Folivex-update-1.6.3.exe";
+  const std::wstring fresh = folder + L"Folivex-update-1.6.4.exe";
+  Touch(folder + L"Folivex-Setup-1.6.3.exe", 25);
+  Touch(held, 25);
+  Touch(fresh, 0);
   {
-    UniqueFile writer(CreateFileW(writing.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, 0,
-                                  nullptr));
+    UniqueFile writer(
+        CreateFileW(held.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(writer);
     RunCleanup(program, folder);
   }
-  EXPECT_TRUE(Exists(writing)) << "the download in progress was deleted";
+  EXPECT_TRUE(Exists(held)) << "a download in use was deleted";
+  EXPECT_TRUE(Exists(fresh)) << "a fresh download was deleted";
   EXPECT_FALSE(Exists(folder + L"Folivex-Setup-1.6.3.exe"));
   RunCleanup(program, folder);
-  EXPECT_FALSE(Exists(writing));
+  EXPECT_FALSE(Exists(held));
+  DeleteFileW(fresh.c_str());
 
   for (const wchar_t* name : {L"Folivex.exe", L"Folivex-import-7-2.pdf", L"other-25h.pdf"})
     DeleteFileW((folder + name).c_str());
