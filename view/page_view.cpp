@@ -56,6 +56,7 @@ struct ViewState {
   // window (scroll bars, status bar, title) waits until its first page is
   // on screen.
   bool catchUpDue = false;
+  bool catchUpSoon = false;  // its timer shortened after the first paint
   // Meanwhile a paint was left out: the window kept what it showed rather
   // than flashing the empty state or placeholders.
   bool paintHeld = false;
@@ -152,12 +153,14 @@ void RequestVisiblePictures();
 void StopCatchUp() {
   if (!g_view.catchUpDue) return;
   g_view.catchUpDue = false;
+  g_view.catchUpSoon = false;
   if (g_view.window) KillTimer(g_view.window, kCatchUpTimer);
 }
 
 // Restarts the wait when one is running.
 void StartCatchUp() {
   g_view.catchUpDue = true;
+  g_view.catchUpSoon = false;
   SetTimer(g_view.window, kCatchUpTimer, kCatchUpDelayMs, nullptr);
 }
 
@@ -414,7 +417,11 @@ void Paint(HWND window) {
     // The rest of the window follows once this paint is on screen, on a
     // timer: timers come after posted messages and paints, so the pictures
     // and thumbnails already rendered reach the screen first.
-    if (firstShown && g_view.catchUpDue) SetTimer(window, kCatchUpTimer, USER_TIMER_MINIMUM, nullptr);
+    // Once: the paints of the pictures arriving meanwhile don't put it off.
+    if (firstShown && g_view.catchUpDue && !g_view.catchUpSoon) {
+      g_view.catchUpSoon = true;
+      SetTimer(window, kCatchUpTimer, USER_TIMER_MINIMUM, nullptr);
+    }
   }
   EndPaint(window, &ps);
   // The pictures this paint lacked (or, while it is held, those scrolled or
