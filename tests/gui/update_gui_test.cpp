@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -136,13 +137,18 @@ HWND OtherCopy(DWORD pid) {
   return s.found;
 }
 
-HWND WaitForOtherCopy(DWORD pid, DWORD timeoutMs) {
+// The copy that took over from `app` (null when none started in time),
+// once `app` itself has ended.
+std::unique_ptr<FolivexApp> TakenOverBy(FolivexApp& app, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
-  do {
-    if (HWND found = OtherCopy(pid)) return found;
-    Sleep(100);
-  } while (GetTickCount64() < end);
-  return nullptr;
+  HWND found = nullptr;
+  while (!(found = OtherCopy(app.ProcessId())) && GetTickCount64() < end) Sleep(100);
+  if (!found) return nullptr;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(found, &pid);
+  auto copy = std::make_unique<FolivexApp>(pid);
+  EXPECT_TRUE(app.WaitForExit(10000)) << "the old copy kept running";
+  return copy;
 }
 
 bool WaitUntilGone(HWND window, DWORD ms = 5000) {
@@ -194,12 +200,9 @@ TEST_F(UpdateGui, PortableCopyReplacesItselfAndRestartsOnTheSamePage) {
   app.Screenshot(L"update_bar_offer");
 
   app.Command(CMD_UPDATE_NOW);
-  HWND restarted = WaitForOtherCopy(app.ProcessId(), 30000);
+  std::unique_ptr<FolivexApp> restarted = TakenOverBy(app, 30000);
   ASSERT_NE(restarted, nullptr) << "no new copy started";
-  DWORD newPid = 0;
-  GetWindowThreadProcessId(restarted, &newPid);
-  FolivexApp second(newPid);
-  EXPECT_TRUE(app.WaitForExit(10000)) << "the old copy kept running";
+  FolivexApp& second = *restarted;
   ASSERT_NE(second.MainWindow(), nullptr);
 
   // The new copy: the same document at the same page, the update said in
@@ -412,12 +415,9 @@ TEST_F(UpdateGui, ACancelledDownloadEndsQuietlyAndOneArrivingDuringAPrintInstall
   ASSERT_EQ(StatusMessage(app).rfind(L"  Printing page ", 0), 0u) << "the print ended before the download";
   app.Screenshot(L"update_waits_for_print");
 
-  HWND restarted = WaitForOtherCopy(app.ProcessId(), 120000);
+  std::unique_ptr<FolivexApp> restarted = TakenOverBy(app, 120000);
   ASSERT_NE(restarted, nullptr) << "the waiting update wasn't installed after the print";
-  DWORD newPid = 0;
-  GetWindowThreadProcessId(restarted, &newPid);
-  FolivexApp second(newPid);
-  EXPECT_TRUE(app.WaitForExit(10000));
+  FolivexApp& second = *restarted;
   ASSERT_NE(second.MainWindow(), nullptr);
   EXPECT_TRUE(WaitForStatus(second, 0, L"  Page 7 of 20"));
   EXPECT_EQ(ProductVersion(exe), L"1.6.3");
@@ -567,12 +567,9 @@ TEST_F(UpdateGui, InstalledCopyRunsTheInstallerAndWaitsForIt) {
 
   exitWith(0);
   CheckAndAnswer(app, IDYES);
-  HWND restarted = WaitForOtherCopy(app.ProcessId(), 30000);
+  std::unique_ptr<FolivexApp> restarted = TakenOverBy(app, 30000);
   ASSERT_NE(restarted, nullptr) << "the copy didn't restart after the installer";
-  DWORD newPid = 0;
-  GetWindowThreadProcessId(restarted, &newPid);
-  FolivexApp second(newPid);
-  EXPECT_TRUE(app.WaitForExit(10000));
+  FolivexApp& second = *restarted;
   ASSERT_NE(second.MainWindow(), nullptr);
   EXPECT_TRUE(WaitForStatus(second, 3, L"  Folivex was updated from 1.6.2 to 1.6.2. Your settings were kept."));
 }
