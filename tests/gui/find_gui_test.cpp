@@ -53,19 +53,6 @@ std::wstring Squeezed(const std::wstring& text) {
   return out;
 }
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(50);
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 class FindGui : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -365,6 +365,29 @@ std::wstring LongTextOf(HWND window) {
   return text;
 }
 
+std::wstring ItemText(HWND window, int id) { return TextOf(GetDlgItem(window, id)); }
+
+bool WaitForItemText(HWND window, int id, const std::wstring& text, DWORD timeoutMs) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+    if (ItemText(window, id) == text) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(100);
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 const wchar_t kSettingsKey[] = L"Software\\Corvane\\Folivex";
 
 void SetNumber(const wchar_t* name, DWORD value) {

@@ -94,6 +94,12 @@ std::wstring ReadText(const wchar_t* name);
 std::wstring TextOf(HWND window);
 // The whole text of a window of the program, however long.
 std::wstring LongTextOf(HWND window);
+// The text of the child control `id` of a window, and a wait for it to read
+// `text`.
+std::wstring ItemText(HWND window, int id);
+bool WaitForItemText(HWND window, int id, const std::wstring& text, DWORD timeoutMs = 15000);
+// The clipboard's text (empty when it holds none).
+std::wstring ClipboardText();
 // Waits for a visible dialog box ("#32770") of the app's process with the
 // given caption (null: any), other than `except`.
 HWND WaitForDialog(FolivexApp& app, const wchar_t* caption, DWORD timeoutMs = 15000, HWND except = nullptr);

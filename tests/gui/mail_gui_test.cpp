@@ -30,8 +30,6 @@ struct CleanMailValues {
   }
 };
 
-std::wstring ItemText(HWND window, int id) { return TextOf(GetDlgItem(window, id)); }
-
 std::vector<uint8_t> StoredPassword() {
   DWORD size = 0;
   const wchar_t key[] = L"Software\\Corvane\\Folivex";
@@ -44,27 +42,6 @@ std::vector<uint8_t> StoredPassword() {
     return {};
   data.resize(size);
   return data;
-}
-
-bool WaitForItemText(HWND window, int id, const std::wstring& text) {
-  for (int i = 0; i < 200; ++i) {
-    if (ItemText(window, id) == text) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(100);
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
 }
 
 TEST(MailGui, EmailServerWindowSavesAsTypedAndTestsTheSettings) {

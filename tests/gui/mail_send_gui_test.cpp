@@ -132,16 +132,6 @@ struct CleanValues {
   }
 };
 
-std::wstring ItemText(HWND window, int id) { return TextOf(GetDlgItem(window, id)); }
-
-bool WaitForItemText(HWND window, int id, const std::wstring& text, DWORD timeoutMs = 15000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    if (ItemText(window, id) == text) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 std::wstring One(std::map<std::string, std::vector<std::wstring>>& found, const std::string& key) {
   return found[key].size() == 1 ? found[key][0] : L"(" + std::to_wstring(found[key].size()) + L" values)";
 }

@@ -186,19 +186,6 @@ TEST(AboutGui, AboutBoxTellsWhetherUpdatesAreChecked) {
   if (had) SetNumber(L"AutoUpdate", saved); else Forget(L"AutoUpdate");
 }
 
-std::wstring ReadClipboardText() {
-  std::wstring text;
-  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(100);
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 std::wstring DesktopReportPath() {
   wchar_t desktop[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop);
@@ -236,7 +223,7 @@ std::wstring RunReport(FolivexApp& app, std::wstring& message) {
   app.Command(CMD_DIAGNOSTIC_REPORT);
   HWND box = WaitForDialog(app, L"Folivex diagnostic report");
   if (!box) return L"";
-  std::wstring clipboard = ReadClipboardText();
+  std::wstring clipboard = ClipboardText();
   message = DialogMessage(box);
   Press(box, IDOK);
   return clipboard;

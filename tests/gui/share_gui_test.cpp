@@ -112,8 +112,6 @@ class ShareRegistry {
   std::wstring contacts_;
 };
 
-std::wstring ItemText(HWND window, int id) { return TextOf(GetDlgItem(window, id)); }
-
 // A click as the mouse makes it: the button checks itself and tells its window.
 void Click(HWND window, int id) { PostMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
 
@@ -144,19 +142,6 @@ std::wstring ClipboardFile() {
   }
   CloseClipboard();
   return path;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(100);
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
 }
 
 void EmptyTheClipboard() {
