@@ -15,20 +15,21 @@ constexpr size_t kPasswordBytes = 599;               // UTF-8 bytes of a passwor
 constexpr unsigned long kMaxTitleBytes = 4u << 20;   // a longer bookmark title is not read
 constexpr long long kMaxBitmapBytes = INT_MAX;       // one rendered bitmap
 
-// PDFium's block reader: exactly `size` bytes at `position`, in one read.
-// Each open file has its own handle, read only by the worker, so moving its
-// file pointer is safe. Under Wine a read at the file pointer costs a third
-// of one with an OVERLAPPED offset, and opening a big PDF makes one or two
-// reads per page.
-int ReadBlock(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
-  if (size == 0) return 1;
-  const HANDLE file = static_cast<HANDLE>(param);
+// Reads exactly `size` bytes at `position` of an open file. Each open file
+// has its own handle, read only by the worker, so moving its file pointer
+// is safe; under Wine a read at the file pointer costs a third of one with
+// an OVERLAPPED offset.
+bool ReadFileAt(void* file, uint64_t position, uint8_t* buffer, size_t size) {
   LARGE_INTEGER at{};
   at.QuadPart = LONGLONG(position);
   DWORD read = 0;
-  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !ReadFile(file, buffer, DWORD(size), &read, nullptr))
-    return 0;
-  return read == size ? 1 : 0;
+  return size <= MAXDWORD && SetFilePointerEx(static_cast<HANDLE>(file), at, nullptr, FILE_BEGIN) &&
+         ReadFile(static_cast<HANDLE>(file), buffer, DWORD(size), &read, nullptr) && read == size;
+}
+
+// PDFium's block reader: exactly `size` bytes at `position`.
+int ReadBlock(void* param, unsigned long position, unsigned char* buffer, unsigned long size) {
+  return static_cast<ReadAhead*>(param)->Read(position, buffer, size) ? 1 : 0;
 }
 
 // The password as UTF-8, cut at a whole character within kPasswordBytes.
@@ -141,7 +142,8 @@ HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& 
   auto pdf = std::make_unique<OpenPdf>();
   pdf->access.m_FileLen = static_cast<unsigned long>(size.QuadPart);
   pdf->access.m_GetBlock = ReadBlock;
-  pdf->access.m_Param = file.Get();
+  pdf->reader = std::make_unique<ReadAhead>(ReadFileAt, file.Get(), uint64_t(size.QuadPart));
+  pdf->access.m_Param = pdf->reader.get();
   pdf->file = std::move(file);
 
   std::string secret = PasswordUtf8(password);
@@ -178,13 +180,34 @@ void PdfiumEngine::PageSizeOf(FPDF_DOCUMENT document, int index, float& width, f
   }
 }
 
+bool PdfiumEngine::StampOf(HANDLE file, FileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.index = uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+  stamp.size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  stamp.written = uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
 HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& password, PageSizes& sizes) {
   sizes = PageSizes();
   ClosePdf(main_);
   mainPageCount_ = 0;
+  // What the last probe measured serves this open only.
+  const bool wasProbed = probedValid_;
+  PageSizes probed = std::move(probedSizes_);
+  probedSizes_ = PageSizes();
+  probedValid_ = false;
   HRESULT hr = OpenPdfFile(path, password, main_);
   if (FAILED(hr)) return hr;
   int count = api_.FPDF_GetPageCount(main_->document);
+  FileStamp stamp;
+  if (wasProbed && StampOf(main_->file.Get(), stamp) && stamp == probedStamp_ && probed.Count() == size_t(count)) {
+    sizes = std::move(probed);
+    mainPageCount_ = count;
+    return S_OK;
+  }
   sizes.widths.reserve(size_t(count));
   sizes.heights.reserve(size_t(count));
   for (int i = 0; i < count; ++i) {
@@ -198,6 +221,8 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
 
 HRESULT PdfiumEngine::Probe(const std::wstring& path, const std::wstring& password, PageSizes& sizes) {
   sizes = PageSizes();
+  probedValid_ = false;
+  probedSizes_ = PageSizes();
   std::unique_ptr<OpenPdf> pdf;
   HRESULT hr = OpenPdfFile(path, password, pdf);
   if (FAILED(hr)) return hr;
@@ -207,6 +232,8 @@ HRESULT PdfiumEngine::Probe(const std::wstring& path, const std::wstring& passwo
     PageSizeOf(pdf->document, i, w, h);
     sizes.Append(w, h);
   }
+  probedValid_ = StampOf(pdf->file.Get(), probedStamp_);
+  if (probedValid_) probedSizes_ = sizes;
   ClosePdf(pdf);
   return S_OK;
 }

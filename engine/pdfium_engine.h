@@ -10,6 +10,7 @@
 #include "base/handles.h"
 #include "engine/pdf_engine.h"
 #include "engine/pdfium_api.h"
+#include "engine/read_ahead.h"
 
 class PdfiumEngine final : public PdfEngine {
  public:
@@ -46,6 +47,7 @@ class PdfiumEngine final : public PdfEngine {
   struct OpenPdf {
     FPDF_DOCUMENT document = nullptr;  // closed before the file
     UniqueFile file;
+    std::unique_ptr<ReadAhead> reader;  // of `file`
     FPDF_FILEACCESS access{};
   };
   struct SourceDocument {
@@ -56,6 +58,18 @@ class PdfiumEngine final : public PdfEngine {
     int source = 0;
     int page = 0;
   };
+  // Which file on which volume, and its size and last write time as read
+  // from an open handle: a file renamed keeps it, a file rewritten does not.
+  struct FileStamp {
+    DWORD volume = 0;
+    uint64_t index = 0;
+    uint64_t size = 0;
+    uint64_t written = 0;
+    bool operator==(const FileStamp& other) const {
+      return volume == other.volume && index == other.index && size == other.size && written == other.written;
+    }
+  };
+  static bool StampOf(HANDLE file, FileStamp& stamp);
 
   // `allowDelete`: others may delete or rename the file while it is open
   // (the document itself, which saving replaces); the copies brought-in
@@ -78,4 +92,10 @@ class PdfiumEngine final : public PdfEngine {
   int mainPageCount_ = 0;
   std::vector<SourceDocument> sources_;
   std::vector<BroughtInPage> broughtIn_;
+  // The page sizes the last probe measured, and the file they are of. The
+  // reopen after a save opens the very file that was probed (renamed into
+  // place) and takes them instead of measuring every page again.
+  bool probedValid_ = false;
+  FileStamp probedStamp_;
+  PageSizes probedSizes_;
 };

@@ -409,3 +409,39 @@ TEST_F(Pdfium, FileStaysOpenForOthersToReplace) {
   engine.Close();
   EXPECT_TRUE(DeleteFileW((dir / L"open.pdf").c_str()));
 }
+
+// Saving probes the new file and then opens it under the target's name; the
+// sizes the probe measured may be taken only for that very file, unchanged.
+TEST_F(Pdfium, AnOpenTakesProbedSizesOnlyForTheFileThatWasProbed) {
+  ScratchFolder dir;
+  const std::vector<uint8_t> tiny = ReadBytes(DataFile(L"tiny_page.pdf")), huge = ReadBytes(DataFile(L"huge_page.pdf"));
+  PageSizes tinySizes, hugeSizes, probed, sizes;
+  ASSERT_EQ(engine.Open(DataFile(L"tiny_page.pdf"), L"", tinySizes), S_OK);
+  ASSERT_EQ(engine.Open(DataFile(L"huge_page.pdf"), L"", hugeSizes), S_OK);
+  ASSERT_NE(tinySizes.widths, hugeSizes.widths);
+
+  // Probed, then renamed into place: the same file.
+  ASSERT_TRUE(WriteBytes(dir / L"new.tmp", tiny.data(), tiny.size()));
+  ASSERT_EQ(engine.Probe(dir / L"new.tmp", L"", probed), S_OK);
+  ASSERT_TRUE(MoveFileExW((dir / L"new.tmp").c_str(), (dir / L"saved.pdf").c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_EQ(engine.Open(dir / L"saved.pdf", L"", sizes), S_OK);
+  EXPECT_EQ(sizes.widths, tinySizes.widths);
+  EXPECT_EQ(sizes.heights, tinySizes.heights);
+
+  // Probed, then rewritten in place: the open measures what it finds.
+  ASSERT_EQ(engine.Probe(dir / L"saved.pdf", L"", probed), S_OK);
+  engine.Close();
+  ASSERT_TRUE(WriteBytes(dir / L"saved.pdf", huge.data(), huge.size()));
+  ASSERT_EQ(engine.Open(dir / L"saved.pdf", L"", sizes), S_OK);
+  EXPECT_EQ(sizes.widths, hugeSizes.widths);
+  EXPECT_EQ(sizes.heights, hugeSizes.heights);
+
+  // Probed, then another file put under its name.
+  ASSERT_EQ(engine.Probe(dir / L"saved.pdf", L"", probed), S_OK);
+  engine.Close();
+  ASSERT_TRUE(WriteBytes(dir / L"other.pdf", tiny.data(), tiny.size()));
+  ASSERT_TRUE(MoveFileExW((dir / L"other.pdf").c_str(), (dir / L"saved.pdf").c_str(), MOVEFILE_REPLACE_EXISTING));
+  ASSERT_EQ(engine.Open(dir / L"saved.pdf", L"", sizes), S_OK);
+  EXPECT_EQ(sizes.widths, tinySizes.widths);
+  engine.Close();
+}
