@@ -127,7 +127,8 @@ bool WriteAll(HANDLE file, const uint8_t* data, size_t size, DWORD& error) {
 }
 
 // A pure reordering (or a plain copy): the original's bytes, then our
-// writer's update when the order changed. Empty on success, else the error.
+// writer's update when the order changed; put on disk later, while the
+// engine reads the file back. Empty on success, else the error.
 std::wstring BuildWithWriter(const std::wstring& path, HANDLE temp, bool orderChanged, const PageOrder& order) {
   MappedOriginal original;
   std::wstring error;
@@ -141,7 +142,6 @@ std::wstring BuildWithWriter(const std::wstring& path, HANDLE temp, bool orderCh
   DWORD code = 0;
   if (!WriteAll(temp, original.Bytes(), original.Size(), code) || !WriteAll(temp, update.data(), update.size(), code))
     return FolderNotWritableText(SystemErrorText(code));
-  if (!FlushFileBuffers(temp)) return FolderNotWritableText(SystemErrorText(GetLastError()));
   return std::wstring();
 }
 
@@ -162,20 +162,39 @@ std::wstring BuildWithEngine(const std::wstring& path, const std::wstring& temp,
   return (message.empty() ? std::wstring(kBuildFailedText) : message) + kOriginalUnchanged;
 }
 
+// Puts the new file's bytes on disk through a handle of its own, so that
+// the engine may read the file meanwhile. 0 on success, else the error.
+DWORD FlushToDisk(const std::wstring& temp) {
+  UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !FlushFileBuffers(file.Get())) return GetLastError();
+  return 0;
+}
+
 // The engine reads the new file back: it must show what the screen shows.
-bool ReadBackMatchesScreen(const std::wstring& temp, const std::wstring& password) {
+// With `flush`, the file goes to disk meanwhile (the two take about as long
+// each); either way nothing is replaced before both are done. Empty on
+// success, else the error.
+std::wstring ReadBack(const std::wstring& temp, const std::wstring& password, bool flush) {
   SyncResult probe;
   RenderJob job;
   job.kind = kJobProbe;
   job.path = temp;
   job.password = password;
   job.syncResult = &probe;
-  RunDocumentJob(std::move(job));
+  job.generation = g_doc.generation;
+  UniqueHandle done;
+  const bool started = g_worker.Start(std::move(job), done);
+  const DWORD flushError = flush ? FlushToDisk(temp) : 0;
+  if (started) WaitDispatchingMessages(done.Get());
+  if (flushError) return FolderNotWritableText(SystemErrorText(flushError));
   if (TestSaveFaults().skewReadBack && !probe.widths.empty()) probe.widths[0] += 2.0f;
   const PageModel& pages = g_doc.pages;
   LogEvent(L"Save verify hr=0x%08X pages=%d want=%d", unsigned(probe.hr), int(probe.widths.size()),
            pages.PageCount());
-  return ReadBackMatches(int32_t(probe.hr), probe.widths, probe.heights, pages.widths, pages.heights);
+  return ReadBackMatches(int32_t(probe.hr), probe.widths, probe.heights, pages.widths, pages.heights)
+             ? std::wstring()
+             : std::wstring(kReadBackText);
 }
 
 bool ChangedOnDisk(const std::wstring& path) {
@@ -314,7 +333,7 @@ std::wstring RunSave(const SaveRequest& save) {
   } catch (const std::bad_alloc&) {
     error = kSaveMemoryText;
   }
-  if (error.empty() && !ReadBackMatchesScreen(temp, save.password)) error = kReadBackText;
+  if (error.empty()) error = ReadBack(temp, save.password, !save.rebuild);
   if (error.empty() && !save.differentTarget) {
     const DWORD attributes = GetFileAttributesW(save.target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) error = kReadOnlyText;

@@ -264,15 +264,20 @@ void RenderWorker::FlushAndEnqueue(RenderJob job) {
 }
 
 void RenderWorker::RunAndWait(RenderJob job) {
-  UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  UniqueHandle done;
+  if (Start(std::move(job), done)) WaitDispatchingMessages(done.Get());
+}
+
+bool RenderWorker::Start(RenderJob job, UniqueHandle& done) {
+  done.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!done) {
     job.doneEvent = nullptr;
     CompleteUnrunJob(job);
-    return;
+    return false;
   }
   job.doneEvent = done.Get();
   Place(std::move(job));
-  WaitDispatchingMessages(done.Get());
+  return true;
 }
 
 bool RenderWorker::Shutdown(DWORD timeoutMs) {

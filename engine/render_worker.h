@@ -139,6 +139,10 @@ class RenderWorker {
   // a close at the back), waits for it with the message-dispatching wait and
   // returns when it is done or was flushed.
   void RunAndWait(RenderJob job);
+  // Queues a job as RunAndWait does and returns at once: `done` is set when
+  // the job is done or was flushed. False when no event could be made; the
+  // job was then completed as failed.
+  bool Start(RenderJob job, UniqueHandle& done);
 
   // Empties the queue, queues the quit job at the front and waits up to
   // timeoutMs for the thread. True when it ended; then the thread's handles
