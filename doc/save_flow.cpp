@@ -126,6 +126,28 @@ bool WriteAll(HANDLE file, const uint8_t* data, size_t size, DWORD& error) {
   return true;
 }
 
+// Our writer's update, made on a thread of its own while the original's
+// bytes go out to the new file.
+struct UpdateMaker {
+  const uint8_t* bytes = nullptr;
+  size_t size = 0;
+  const PageOrder* order = nullptr;
+  std::vector<uint8_t> update;
+  std::string why;
+  bool made = false;
+  bool outOfMemory = false;
+
+  static DWORD WINAPI Run(void* parameter) {
+    auto* maker = static_cast<UpdateMaker*>(parameter);
+    try {
+      maker->made = WritePageOrder(maker->bytes, maker->size, *maker->order, maker->update, maker->why);
+    } catch (const std::bad_alloc&) {
+      maker->outOfMemory = true;
+    }
+    return 0;
+  }
+};
+
 // A pure reordering (or a plain copy): the original's bytes, then our
 // writer's update when the order changed; put on disk later, while the
 // engine reads the file back. Empty on success, else the error.
@@ -133,14 +155,22 @@ std::wstring BuildWithWriter(const std::wstring& path, HANDLE temp, bool orderCh
   MappedOriginal original;
   std::wstring error;
   if (!original.Map(path, error)) return error;
-  std::vector<uint8_t> update;
+  UpdateMaker maker;
+  maker.bytes = original.Bytes();
+  maker.size = original.Size();
+  maker.order = &order;
+  UniqueHandle thread;
   if (orderChanged) {
-    std::string why;
-    if (!WritePageOrder(original.Bytes(), original.Size(), order, update, why))
-      return why.empty() ? std::wstring(L"Folivex couldn't read this PDF's structure.") : Widen(why);
+    thread.Reset(CreateThread(nullptr, 0, UpdateMaker::Run, &maker, 0, nullptr));
+    if (!thread) UpdateMaker::Run(&maker);
   }
   DWORD code = 0;
-  if (!WriteAll(temp, original.Bytes(), original.Size(), code) || !WriteAll(temp, update.data(), update.size(), code))
+  const bool wrote = WriteAll(temp, original.Bytes(), original.Size(), code);
+  if (thread) WaitForSingleObject(thread.Get(), INFINITE);
+  if (maker.outOfMemory) throw std::bad_alloc();
+  if (orderChanged && !maker.made)
+    return maker.why.empty() ? std::wstring(L"Folivex couldn't read this PDF's structure.") : Widen(maker.why);
+  if (!wrote || !WriteAll(temp, maker.update.data(), maker.update.size(), code))
     return FolderNotWritableText(SystemErrorText(code));
   return std::wstring();
 }
