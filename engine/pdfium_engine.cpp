@@ -368,7 +368,11 @@ void PdfiumEngine::ReadLinkAnnotations(FPDF_DOCUMENT document, FPDF_PAGE page, s
   }
 }
 
-bool PdfiumEngine::ReadPageText(int index, PageText& text) {
+bool PdfiumEngine::ReadPageText(int index, PageText& text) { return ReadText(index, text, true); }
+
+bool PdfiumEngine::ReadPageChars(int index, PageText& text) { return ReadText(index, text, false); }
+
+bool PdfiumEngine::ReadText(int index, PageText& text, bool boxesAndLinks) {
   text = PageText();
   FPDF_DOCUMENT document;
   int pageNumber;
@@ -381,39 +385,20 @@ bool PdfiumEngine::ReadPageText(int index, PageText& text) {
     if (count < 0) count = 0;
     if (count > kMaxPageChars) count = kMaxPageChars;
     text.chars.reserve(size_t(count));
-    text.boxes.reserve(size_t(count));
+    if (boxesAndLinks) text.boxes.reserve(size_t(count));
     for (int i = 0; i < count; ++i) {
       text.chars.push_back(PageCharFromCode(api_.FPDFText_GetUnicode(textPage, i)));
+      if (!boxesAndLinks) continue;
       double left = 0, right = 0, bottom = 0, top = 0;
       NormBox box = 0;
       if (api_.FPDFText_GetCharBox(textPage, i, &left, &right, &bottom, &top) && right > left && top > bottom)
         box = MapBox(page, left, top, right, bottom);
       text.boxes.push_back(box);
     }
-    ReadWebLinks(textPage, page, text.links);
+    if (boxesAndLinks) ReadWebLinks(textPage, page, text.links);
     api_.FPDFText_ClosePage(textPage);
   }
-  ReadLinkAnnotations(document, page, text.links);
-  api_.FPDF_ClosePage(page);
-  return true;
-}
-
-bool PdfiumEngine::ReadPageChars(int index, PageText& text) {
-  text = PageText();
-  FPDF_DOCUMENT document;
-  int pageNumber;
-  bool broughtIn;
-  if (!Resolve(index, document, pageNumber, broughtIn)) return false;
-  FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber);
-  if (!page) return false;
-  if (FPDF_TEXTPAGE textPage = api_.FPDFText_LoadPage(page)) {
-    int count = api_.FPDFText_CountChars(textPage);
-    if (count < 0) count = 0;
-    if (count > kMaxPageChars) count = kMaxPageChars;
-    text.chars.reserve(size_t(count));
-    for (int i = 0; i < count; ++i) text.chars.push_back(PageCharFromCode(api_.FPDFText_GetUnicode(textPage, i)));
-    api_.FPDFText_ClosePage(textPage);
-  }
+  if (boxesAndLinks) ReadLinkAnnotations(document, page, text.links);
   api_.FPDF_ClosePage(page);
   return true;
 }

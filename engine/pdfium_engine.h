@@ -80,6 +80,9 @@ class PdfiumEngine final : public PdfEngine {
   void PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height);
   // Resolves an engine page index; false when it names no page.
   bool Resolve(int index, FPDF_DOCUMENT& document, int& page, bool& broughtIn) const;
+  // The page's characters; with `boxesAndLinks` also their boxes and the
+  // page's links.
+  bool ReadText(int index, PageText& text, bool boxesAndLinks);
   NormBox MapBox(FPDF_PAGE page, double left, double top, double right, double bottom);
   int DestPage(FPDF_DOCUMENT document, FPDF_DEST dest);
   void ReadWebLinks(FPDF_TEXTPAGE text, FPDF_PAGE page, std::vector<PageLink>& links);

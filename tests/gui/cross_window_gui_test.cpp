@@ -12,6 +12,7 @@
 #include "pages/page_transfer.h"
 #include "pages/thumb_layout.h"
 #include "tests/gui/gui_harness.h"
+#include "tests/gui/sample_panel.h"
 
 namespace {
 
@@ -30,17 +31,7 @@ struct Side {
     panel = FindWindowExW(main, nullptr, L"FVThumbs", nullptr);
     if (!panel) return false;
     app->Settle(800);
-    RECT client;
-    GetClientRect(panel, &client);
-    geometry.width = client.right;
-    geometry.height = client.bottom;
-    const float w = 612 * 96 / 72.0f, h = 792 * 96 / 72.0f;
-    std::vector<float> widths, heights;
-    for (int i = 0; i < pages; ++i) {
-      widths.push_back(i % 5 == 4 ? h : w);
-      heights.push_back(i % 5 == 4 ? w : h);
-    }
-    LayOutThumbs(geometry, widths, heights, 0);
+    geometry = SamplePanelLayout(panel, pages);
     return true;
   }
   // A screen point in the middle of slot p, or on the height of insertion

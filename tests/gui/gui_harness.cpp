@@ -435,6 +435,26 @@ void Type(HWND edit, const std::wstring& text) {
   SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
 }
 
+HWND OtherMainWindow(DWORD exceptPid) {
+  struct Search {
+    DWORD exceptPid;
+    HWND found;
+  } search = {exceptPid, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t cls[32] = {};
+        GetClassNameW(window, cls, 32);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == s->exceptPid || wcscmp(cls, L"FolivexMain") != 0 || !IsWindowVisible(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool WaitForTitle(FolivexApp& app, const std::wstring& title, DWORD timeoutMs) {
   ULONGLONG end = GetTickCount64() + timeoutMs;
   do {

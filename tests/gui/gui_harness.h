@@ -100,6 +100,9 @@ std::wstring ItemText(HWND window, int id);
 bool WaitForItemText(HWND window, int id, const std::wstring& text, DWORD timeoutMs = 15000);
 // The clipboard's text (empty when it holds none).
 std::wstring ClipboardText();
+// The visible main window of a running copy of the program other than the
+// process `exceptPid` (null when there is none).
+HWND OtherMainWindow(DWORD exceptPid);
 // Waits for a visible dialog box ("#32770") of the app's process with the
 // given caption (null: any), other than `except`.
 HWND WaitForDialog(FolivexApp& app, const wchar_t* caption, DWORD timeoutMs = 15000, HWND except = nullptr);

@@ -114,24 +114,6 @@ TEST_F(MainWindowGui, OnlyTheFirstDroppedFileOpens) {
   EXPECT_EQ(WaitForDialog(app, nullptr, 500), nullptr);
 }
 
-struct OtherMain {
-  DWORD exceptPid;
-  HWND found;
-};
-
-BOOL CALLBACK FindOtherMain(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<OtherMain*>(param);
-  wchar_t cls[32] = {};
-  GetClassNameW(window, cls, 32);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (wcscmp(cls, L"FolivexMain") == 0 && pid != s->exceptPid && IsWindowVisible(window)) {
-    s->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // A process the test did not start but must not leave running, however the
 // test ends.
 struct EndedAtExit {
@@ -156,14 +138,14 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   Type(name, TestPdf(L"sample20.pdf"));
   Press(dialog, IDOK);
 
-  OtherMain other = {app.ProcessId(), nullptr};
-  for (int i = 0; i < 200 && !other.found; ++i) {
+  HWND other = nullptr;
+  for (int i = 0; i < 200 && !other; ++i) {
     Sleep(100);
-    EnumWindows(FindOtherMain, reinterpret_cast<LPARAM>(&other));
+    other = OtherMainWindow(app.ProcessId());
   }
-  ASSERT_NE(other.found, nullptr) << "no second window";
+  ASSERT_NE(other, nullptr) << "no second window";
   DWORD otherPid = 0;
-  GetWindowThreadProcessId(other.found, &otherPid);
+  GetWindowThreadProcessId(other, &otherPid);
   EndedAtExit otherProcess{UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, otherPid))};
 
   MONITORINFO info = {sizeof(info)};
@@ -173,7 +155,7 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   app.Settle(500);
   RECT mine = {}, theirs = {};
   GetWindowRect(main, &mine);
-  GetWindowRect(other.found, &theirs);
+  GetWindowRect(other, &theirs);
   EXPECT_EQ(mine.left, work.left);
   EXPECT_EQ(mine.right - mine.left, half);
   EXPECT_EQ(theirs.left, work.left + half);
@@ -181,7 +163,7 @@ TEST_F(MainWindowGui, SecondWindowStartsBesideThisOne) {
   EXPECT_EQ(theirs.bottom - theirs.top, work.bottom - work.top);
   wchar_t title[256] = {};
   for (int i = 0; i < 100; ++i) {
-    GetWindowTextW(other.found, title, 256);
+    GetWindowTextW(other, title, 256);
     if (wcscmp(title, L"sample20.pdf - Folivex") == 0) break;
     Sleep(100);
   }

@@ -11,6 +11,7 @@
 
 #include "pages/thumb_layout.h"
 #include "tests/gui/gui_harness.h"
+#include "tests/gui/sample_panel.h"
 #include "ui/commands.h"
 
 namespace {
@@ -34,17 +35,7 @@ class PagePanelGui : public ::testing::Test {
     panel_ = FindWindowExW(main_, nullptr, L"FVThumbs", nullptr);
     ASSERT_NE(panel_, nullptr);
     app_->Settle(500);
-    RECT client;
-    GetClientRect(panel_, &client);
-    geometry_.width = client.right;
-    geometry_.height = client.bottom;
-    const float letterW = 612 * 96 / 72.0f, letterH = 792 * 96 / 72.0f;
-    std::vector<float> widths, heights;
-    for (int i = 0; i < pages; ++i) {
-      widths.push_back(i % 5 == 4 ? letterH : letterW);
-      heights.push_back(i % 5 == 4 ? letterW : letterH);
-    }
-    LayOutThumbs(geometry_, widths, heights, 0);
+    geometry_ = SamplePanelLayout(panel_, pages);
   }
   void TearDown() override { SetNumber(L"PagePanel", 1); }
 

@@ -113,36 +113,12 @@ std::vector<std::wstring> LeftDownloads() {
   return found;
 }
 
-struct OtherMain {
-  DWORD exceptPid;
-  HWND found;
-};
-BOOL CALLBACK FindOtherMain(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<OtherMain*>(param);
-  wchar_t cls[32] = {};
-  GetClassNameW(window, cls, 32);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  if (pid != s->exceptPid && wcscmp(cls, L"FolivexMain") == 0 && IsWindowVisible(window)) {
-    s->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// The main window of a copy other than `pid`.
-HWND OtherCopy(DWORD pid) {
-  OtherMain s = {pid, nullptr};
-  EnumWindows(FindOtherMain, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
 // The copy that took over from `app` (null when none started in time),
 // once `app` itself has ended.
 std::unique_ptr<FolivexApp> TakenOverBy(FolivexApp& app, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   HWND found = nullptr;
-  while (!(found = OtherCopy(app.ProcessId())) && GetTickCount64() < end) Sleep(100);
+  while (!(found = OtherMainWindow(app.ProcessId())) && GetTickCount64() < end) Sleep(100);
   if (!found) return nullptr;
   DWORD pid = 0;
   GetWindowThreadProcessId(found, &pid);
