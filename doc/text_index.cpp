@@ -221,6 +221,29 @@ int PagesRead(const TextIndex& index, const std::vector<int>& order) {
   return read;
 }
 
+bool StoreTextRead(TextEntry& entry, bool ok, bool background, PageText&& text, uint32_t stamp) {
+  const bool sameText = (entry.hasBoxes || !entry.chars.empty()) && entry.chars == text.chars;
+  if (ok && background && entry.hasBoxes && sameText) return false;
+  if (ok) {
+    entry.chars = std::move(text.chars);
+    entry.boxes = std::move(text.boxes);
+    entry.links = std::move(text.links);
+  } else {
+    entry.chars.clear();
+    entry.boxes.clear();
+    entry.links.clear();
+  }
+  if (!sameText) entry.lowerText.clear();
+  entry.hasBoxes = !ok || !background;
+  if (entry.hasBoxes && entry.boxes.size() != entry.chars.size()) entry.boxes.resize(entry.chars.size());
+  if (!entry.hasBoxes) {
+    entry.boxes.clear();
+    entry.links.clear();
+  }
+  entry.stamp = stamp;
+  return !sameText;
+}
+
 void LimitBoxedEntries(TextIndex& index, const std::function<bool(int page)>& visible) {
   size_t boxed = 0;
   for (const auto& [page, entry] : index) boxed += entry.hasBoxes ? 1 : 0;

@@ -125,6 +125,14 @@ std::wstring FindStatusText(const FindState& find, bool documentOpen, int pagesR
 // How many on-screen positions have an entry (their text was read).
 int PagesRead(const TextIndex& index, const std::vector<int>& order);
 
+// Stores a read of the page in its entry: `ok` false for a read that
+// failed (the entry then holds no text, and counts as read whole so that
+// it isn't asked for again), `background` for one that brought the
+// characters only. A background read of a page already read whole, with
+// the same text, changes nothing: the boxes and links stay. Returns whether
+// the page's text differs from what the entry held.
+bool StoreTextRead(TextEntry& entry, bool ok, bool background, PageText&& text, uint32_t stamp);
+
 // Keeps the boxes and links of at most kMaxBoxedEntries entries: while more
 // have them, those of the entry with the smallest stamp among the pages
 // `visible` says no about are dropped. Stops when none qualifies.

@@ -32,6 +32,7 @@ struct PointerState {
   int pressedLink = -1;
   int hoverState = 0;  // 0 nothing, 1 text, 2 link
   int hoverKey = -1;   // the link described in the status bar
+  HWND view = nullptr;  // the window the pointer last moved in
 };
 PointerState g_pointer;
 
@@ -96,6 +97,19 @@ void Hover(int x, int y) {
   g_pointer.hoverKey = key;
   const TextEntry& entry = g_doc.text[g_doc.pages.order[size_t(hit.position)]];
   ShowShellMessage(LinkHoverText(entry.links[size_t(hit.link)], g_doc.pages.positionOf));
+}
+
+// The pointer may have come to rest on a link before the page's links were
+// read: it is described now, as a move would describe it.
+void HoverAgain() {
+  HWND view = g_pointer.view;
+  POINT at;
+  if (!view || g_pointer.selecting || g_pointer.linkPressed || !g_doc.loaded || !g_doc.pdfium) return;
+  if (!GetCursorPos(&at) || WindowFromPoint(at) != view || GetCapture()) return;
+  ScreenToClient(view, &at);
+  const int before = g_pointer.hoverState;
+  Hover(at.x, at.y);
+  if (g_pointer.hoverState != before) SendMessageW(view, WM_SETCURSOR, WPARAM(view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 void OpenAddress(const std::wstring& address) {
@@ -188,30 +202,13 @@ bool PageVisible(int page) {
 
 void OnTextArrived(TextResult& result) {
   const int page = result.page;
-  TextEntry& entry = g_doc.text[page];
-  const bool sameText = entry.hasBoxes || !entry.chars.empty() ? entry.chars == result.text.chars : false;
-  if (result.ok) {
-    entry.chars = std::move(result.text.chars);
-    entry.boxes = std::move(result.text.boxes);
-    entry.links = std::move(result.text.links);
-  } else {
-    entry.chars.clear();
-    entry.boxes.clear();
-    entry.links.clear();
-  }
-  if (!sameText) entry.lowerText.clear();
   // A read in the background brings the characters only; the page is read
   // whole when it is painted or its match is shown.
-  entry.hasBoxes = !result.ok || !result.background;
-  if (entry.hasBoxes && entry.boxes.size() != entry.chars.size()) entry.boxes.resize(entry.chars.size());
-  if (!entry.hasBoxes) {
-    entry.boxes.clear();
-    entry.links.clear();
-  }
-  entry.stamp = GetTickCount();
+  const bool newText =
+      StoreTextRead(g_doc.text[page], result.ok != 0, result.background != 0, std::move(result.text), GetTickCount());
 
   // A page read again for its boxes has the same text and the same matches.
-  if (!sameText) FindPageArrived(page);
+  if (newText) FindPageArrived(page);
 
   const bool visible = PageVisible(page);
   LimitBoxedEntries(g_doc.text, PageVisible);
@@ -220,6 +217,7 @@ void OnTextArrived(TextResult& result) {
   if (Selection().copyPending && SelectedPagesRead()) CopySelectedText();
   if (visible) Repaint();
   RefreshFindStatus();
+  if (visible) HoverAgain();
 }
 
 TextEntryState EntryOf(int page) {
@@ -328,6 +326,7 @@ bool TextMouseMove(HWND view, int x, int y) {
     return true;
   }
   if (g_pointer.linkPressed) return true;
+  g_pointer.view = view;
   if (g_doc.loaded && g_doc.pdfium)
     Hover(x, y);
   else

@@ -167,4 +167,36 @@ TEST(TextIndexBounds, OnlySixtyEntriesKeepTheirBoxesAndVisibleOnesStay) {
   for (int page = 12; page < 22; ++page) EXPECT_FALSE(index[page].hasBoxes) << page;
 }
 
+// Whole reads (painting) and background reads (find) of the same page
+// arrive in any order.
+TEST(TextIndexBounds, ABackgroundReadNeverTakesAWholeReadsBoxesAndLinks) {
+  PageLink link;
+  link.targetPage = 3;
+  const PageText whole{L"ab", {NormBox(1), NormBox(2)}, {link}}, charsOnly{L"ab", {}, {}};
+  TextEntry entry;
+  EXPECT_TRUE(StoreTextRead(entry, true, false, PageText(whole), 5));
+  EnsureSearchForm(entry);
+  // The same text read in the background meanwhile: nothing changes.
+  EXPECT_FALSE(StoreTextRead(entry, true, true, PageText(charsOnly), 6));
+  EXPECT_TRUE(entry.hasBoxes);
+  EXPECT_EQ(entry.boxes.size(), 2u);
+  EXPECT_EQ(entry.links.size(), 1u);
+  EXPECT_EQ(entry.lowerText, L"ab");
+  // Other text in the background: the new characters only, to be read
+  // whole again when painted.
+  EXPECT_TRUE(StoreTextRead(entry, true, true, PageText{L"xyz", {}, {}}, 7));
+  EXPECT_FALSE(entry.hasBoxes);
+  EXPECT_TRUE(entry.boxes.empty() && entry.links.empty() && entry.lowerText.empty());
+  EXPECT_EQ(entry.chars, L"xyz");
+  // Read whole again: same text, now with boxes (one per character).
+  EXPECT_FALSE(StoreTextRead(entry, true, false, PageText{L"xyz", {NormBox(9)}, {}}, 8));
+  EXPECT_TRUE(entry.hasBoxes);
+  EXPECT_EQ(entry.boxes.size(), 3u);
+  // A failed read: no text, and not asked for again.
+  EXPECT_TRUE(StoreTextRead(entry, false, true, PageText(charsOnly), 9));
+  EXPECT_TRUE(entry.hasBoxes);
+  EXPECT_TRUE(entry.chars.empty());
+  EXPECT_EQ(entry.stamp, 9u);
+}
+
 }  // namespace
