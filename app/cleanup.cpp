@@ -32,26 +32,15 @@ void RunCleanup(const std::wstring& programPath, const std::wstring& tempFolder)
   GetSystemTimeAsFileTime(&nowTime);
   const uint64_t now = AsNumber(nowTime);
   // Copies of brought-in PDFs and update downloads that a program which
-  // ended left behind, once they are a day old. A download is also kept
-  // while anybody has it open; being a day old, none in progress is near.
-  struct Leftover {
-    const wchar_t* pattern;
-    bool unlessOpen;
-  };
-  for (const Leftover& kind : {Leftover{L"Folivex-import-*.pdf", false}, Leftover{L"Folivex-update-*.exe", true},
-                               Leftover{L"Folivex-Setup-*.exe", true}}) {
+  // ended left behind, once they are a day old and nobody has them open;
+  // being a day old, no download in progress is near.
+  for (const wchar_t* pattern : {L"Folivex-import-*.pdf", L"Folivex-update-*.exe", L"Folivex-Setup-*.exe"}) {
     WIN32_FIND_DATAW found;
-    UniqueFind search(FindFirstFileW((tempFolder + kind.pattern).c_str(), &found));
+    UniqueFind search(FindFirstFileW((tempFolder + pattern).c_str(), &found));
     if (!search) continue;
     do {
       if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      if (!OlderThanOneDay(AsNumber(found.ftLastWriteTime), now)) continue;
-      const std::wstring path = tempFolder + found.cFileName;
-      if (kind.unlessOpen) {
-        DeleteUnlessOpen(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
+      if (OlderThanOneDay(AsNumber(found.ftLastWriteTime), now)) DeleteUnlessOpen(tempFolder + found.cFileName);
     } while (FindNextFileW(search.Get(), &found));
   }
 }

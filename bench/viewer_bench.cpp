@@ -961,6 +961,7 @@ int wmain(int argc, wchar_t** argv) {
   const int rounds = argc > 3 ? std::max(1, _wtoi(argv[3])) : 10;
   int rc = mode == L"open"    ? RunOpenBench(full, rounds)
            : mode == L"panel" ? RunPanelBench(full, rounds)
+           : mode == L"find"  ? RunFindBench(full, rounds)
            : mode == L"fling" ? RunFlingBench(full, panelShown)
                               : RunMemoryBench(full);
   StopRenderWorker();

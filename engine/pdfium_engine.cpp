@@ -195,16 +195,14 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
   ClosePdf(main_);
   mainPageCount_ = 0;
   // What the last probe measured serves this open only.
-  const bool wasProbed = probedValid_;
-  PageSizes probed = std::move(probedSizes_);
-  probedSizes_ = PageSizes();
-  probedValid_ = false;
+  const std::unique_ptr<ProbedFile> probed = std::move(probed_);
   HRESULT hr = OpenPdfFile(path, password, main_);
   if (FAILED(hr)) return hr;
   int count = api_.FPDF_GetPageCount(main_->document);
   FileStamp stamp;
-  if (wasProbed && StampOf(main_->file.Get(), stamp) && stamp == probedStamp_ && probed.Count() == size_t(count)) {
-    sizes = std::move(probed);
+  if (probed && StampOf(main_->file.Get(), stamp) && stamp == probed->stamp &&
+      probed->sizes.Count() == size_t(count)) {
+    sizes = std::move(probed->sizes);
     mainPageCount_ = count;
     return S_OK;
   }
@@ -221,8 +219,7 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
 
 HRESULT PdfiumEngine::Probe(const std::wstring& path, const std::wstring& password, PageSizes& sizes) {
   sizes = PageSizes();
-  probedValid_ = false;
-  probedSizes_ = PageSizes();
+  probed_.reset();
   std::unique_ptr<OpenPdf> pdf;
   HRESULT hr = OpenPdfFile(path, password, pdf);
   if (FAILED(hr)) return hr;
@@ -232,8 +229,8 @@ HRESULT PdfiumEngine::Probe(const std::wstring& path, const std::wstring& passwo
     PageSizeOf(pdf->document, i, w, h);
     sizes.Append(w, h);
   }
-  probedValid_ = StampOf(pdf->file.Get(), probedStamp_);
-  if (probedValid_) probedSizes_ = sizes;
+  FileStamp stamp;
+  if (StampOf(pdf->file.Get(), stamp)) probed_ = std::make_unique<ProbedFile>(ProbedFile{stamp, sizes});
   ClosePdf(pdf);
   return S_OK;
 }

@@ -98,7 +98,9 @@ class PdfiumEngine final : public PdfEngine {
   // The page sizes the last probe measured, and the file they are of. The
   // reopen after a save opens the very file that was probed (renamed into
   // place) and takes them instead of measuring every page again.
-  bool probedValid_ = false;
-  FileStamp probedStamp_;
-  PageSizes probedSizes_;
+  struct ProbedFile {
+    FileStamp stamp;
+    PageSizes sizes;
+  };
+  std::unique_ptr<ProbedFile> probed_;  // null when none
 };

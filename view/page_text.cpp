@@ -32,7 +32,6 @@ struct PointerState {
   int pressedLink = -1;
   int hoverState = 0;  // 0 nothing, 1 text, 2 link
   int hoverKey = -1;   // the link described in the status bar
-  HWND view = nullptr;  // the window the pointer last moved in
 };
 PointerState g_pointer;
 
@@ -75,12 +74,6 @@ TextHit HitTest(int x, int y, bool nearest) {
   return hit;
 }
 
-void ClearHover() {
-  if (g_pointer.hoverKey != -1) ShowShellMessage(L"");
-  g_pointer.hoverKey = -1;
-  g_pointer.hoverState = 0;
-}
-
 void Hover(int x, int y) {
   const TextHit hit = HitTest(x, y, false);
   if (hit.link < 0) {
@@ -102,14 +95,15 @@ void Hover(int x, int y) {
 // The pointer may have come to rest on a link before the page's links were
 // read: it is described now, as a move would describe it.
 void HoverAgain() {
-  HWND view = g_pointer.view;
+  HWND view = PageViewWindow();
   POINT at;
   if (!view || g_pointer.selecting || g_pointer.linkPressed || !g_doc.loaded || !g_doc.pdfium) return;
   if (!GetCursorPos(&at) || WindowFromPoint(at) != view || GetCapture()) return;
   ScreenToClient(view, &at);
   const int before = g_pointer.hoverState;
   Hover(at.x, at.y);
-  if (g_pointer.hoverState != before) SendMessageW(view, WM_SETCURSOR, WPARAM(view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  if (g_pointer.hoverState != before)
+    SendMessageW(view, WM_SETCURSOR, WPARAM(view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 void OpenAddress(const std::wstring& address) {
@@ -326,7 +320,6 @@ bool TextMouseMove(HWND view, int x, int y) {
     return true;
   }
   if (g_pointer.linkPressed) return true;
-  g_pointer.view = view;
   if (g_doc.loaded && g_doc.pdfium)
     Hover(x, y);
   else

@@ -537,6 +537,8 @@ void AskAndGoToPage(HWND owner) {
 
 void SetPageViewHooks(const PageViewHooks& hooks) { g_hooks = hooks; }
 
+HWND PageViewWindow() { return g_view.window; }
+
 void PageViewLayoutChanged() {
   UpdateScrollBars();
   if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);

@@ -15,6 +15,8 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 // window places it), adds double-click messages to its class and connects it
 // to the document's open and close. Null when the window could not be made.
 HWND CreatePageView(HWND parent);
+// The page view's window (null before it is made and after it is gone).
+HWND PageViewWindow();
 
 // The layout or the scroll position in g_doc.view changed (zoom, rotation,
 // page order, a load or close, a scroll): the scroll bars are set from it,
