@@ -6,13 +6,17 @@
 //     original (no copy of it in memory), lets the writer read it there and
 //     writes it out once in 1 MiB pieces followed by the update; what it
 //     adds to a copy is the engine reading the new file back (every page
-//     measured, while the flush puts the file on disk), the replace and the
-//     reopen (which takes the page sizes the read-back measured).
+//     measured, while the flush puts the file on disk), the replace (the old
+//     file is deleted afterwards, in the background) and the reopen (which
+//     takes over the document the read-back opened).
 //   - One page deleted (the engine rebuilds the whole file), against
 //     `qpdf --pages` making the same file. Goal: at most 1.0 times.
 //
 // Run (after tools/build.sh, with the Wine environment of tools/wine_env.sh):
 //   FV_BUILD_DIR=build/win wine build/win/save_bench.exe [megabytes]
+// Each round prints its own figures. On a virtual machine, writing 200 MB
+// into a new file that then replaces another can take several times as long
+// every other round; a plain Linux program doing just that shows it too.
 #include <windows.h>
 
 #include <algorithm>
@@ -64,6 +68,13 @@ double ReadNumber(const std::wstring& path) {
     std::fclose(f);
   }
   return value;
+}
+
+// Each timed step starts with the system's writing out done: what one step
+// left for the disk to write would otherwise slow down the next.
+void Quiet() {
+  RunOnLinux("sync");
+  Sleep(200);
 }
 
 }  // namespace
@@ -119,12 +130,14 @@ int wmain(int argc, wchar_t** argv) {
 
     // The floor: the system copies the same file (warm, as the save's read is).
     DeleteFileW(copy.c_str());
+    Quiet();
     double t0 = Ms();
     copied = CopyFileW(big.c_str(), copy.c_str(), FALSE) && copied;
     copyRuns.push_back(Ms() - t0);
     // The same copy made durable, as a save must be before it replaces
     // anything: the copy, then FlushFileBuffers.
     DeleteFileW(copy.c_str());
+    Quiet();
     t0 = Ms();
     bool durable = CopyFileW(big.c_str(), copy.c_str(), FALSE);
     {
@@ -135,6 +148,7 @@ int wmain(int argc, wchar_t** argv) {
     durableRuns.push_back(Ms() - t0);
     DeleteFileW(copy.c_str());
 
+    Quiet();
     t0 = Ms();
     app.Command(CMD_SAVE);
     const double done = WaitForMessage(app, L"  Saved \u2014", 300000);

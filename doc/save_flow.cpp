@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ constexpr DWORD kReplacePauseMs = 100;
 // one of 1 MiB (measured: 210 MB in about 850 ms against 90 ms).
 constexpr size_t kWritePiece = 1048576;  // 1 MiB
 constexpr int kTempNameTries = 50;
+constexpr LONGLONG kFreeStep = 4 << 20;  // 4 MiB
 constexpr DWORD kSaveNameChars = 1040;  // 1039 and the terminator
 
 uint32_t g_tempCounter = 0;  // temporary files made by this process
@@ -233,22 +235,103 @@ bool ChangedOnDisk(const std::wstring& path) {
   return size != g_doc.fileSize || written != g_doc.fileWriteTime;
 }
 
+uint64_t SizeOf(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The files that saves replaced, each deleted on a thread of its own:
+// giving back a big file's space takes the system tens of milliseconds
+// (about 50 ms for 210 MB here) that nobody needs to wait for. The program
+// waits for the deletion before it ends, so no old copy stays beside the
+// PDF.
+class ReplacedFiles {
+ public:
+  ReplacedFiles() = default;
+  ReplacedFiles(const ReplacedFiles&) = delete;
+  ReplacedFiles& operator=(const ReplacedFiles&) = delete;
+  ~ReplacedFiles() { Wait(); }
+
+  void Delete(const std::wstring& path) {
+    Wait();
+    auto* owned = new std::wstring(path);
+    thread_.Reset(CreateThread(nullptr, 0, Run, owned, 0, nullptr));
+    if (!thread_) Run(owned);
+  }
+  void Wait() {
+    if (!thread_) return;
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Reset();
+  }
+
+ private:
+  static DWORD WINAPI Run(void* parameter) {
+    std::unique_ptr<std::wstring> path(static_cast<std::wstring*>(parameter));
+    // Emptied first, a few megabytes at a time: under Wine, the server that
+    // every thread of the program talks to gives the space back, and a big
+    // file deleted in one go keeps it busy for tens of milliseconds.
+    {
+      UniqueFile file(CreateFileW(path->c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+      LARGE_INTEGER size = {};
+      if (file && GetFileSizeEx(file.Get(), &size)) {
+        while (size.QuadPart > 0) {
+          size.QuadPart -= std::min<LONGLONG>(size.QuadPart, kFreeStep);
+          if (!SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) break;
+          Sleep(1);
+        }
+      }
+    }
+    // A program that glances at new files (a virus scanner, an indexer)
+    // may hold it for a moment.
+    for (int attempt = 0; attempt < kReplaceAttempts && Exists(*path); ++attempt) {
+      RemoveTemp(*path);
+      if (Exists(*path)) Sleep(kReplacePauseMs);
+    }
+    return 0;
+  }
+  UniqueHandle thread_;
+};
+
+ReplacedFiles g_replacedFiles;
+
 // Puts the new file in place of the target, trying for a while when another
-// program holds the target. 0 on success, else the last error.
+// program holds the target. The replaced file goes aside under a name of
+// ours (reserved empty beforehand) and is deleted later; should the new file
+// fail to follow it, the original is put back under its own name before
+// anything else is tried. 0 on success, else the last error.
 DWORD PutInPlace(const std::wstring& temp, const std::wstring& target) {
+  std::wstring aside;
   DWORD error = ERROR_GEN_FAILURE;
+  CreateTempBeside(target, aside, error).Reset();
+  const wchar_t* backup = aside.empty() ? nullptr : aside.c_str();
   for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
     DWORD replaceError = 0;
-    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-      if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    if (Exists(target)) {
+      if (ReplaceFileW(target.c_str(), temp.c_str(), backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        if (backup) g_replacedFiles.Delete(aside);
         return 0;
+      }
       replaceError = GetLastError();
+      // The original went aside but the new file did not take its place.
+      if (backup && !Exists(target) && SizeOf(aside) > 0 &&
+          !MoveFileExW(aside.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        LogEvent(L"Save: the original stays as %ls (error %lu)", aside.c_str(), GetLastError());
+        return replaceError;
+      }
     }
-    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      if (backup) g_replacedFiles.Delete(aside);
+      return 0;
+    }
     // The replace's reason says more (a sharing violation) than the move's.
     error = replaceError ? replaceError : GetLastError();
     Sleep(kReplacePauseMs);
   }
+  if (backup && SizeOf(aside) == 0) RemoveTemp(aside);
   return error;
 }
 

@@ -96,7 +96,9 @@ class PdfiumBookmarks final : public BookmarkSource {
 
 PdfiumEngine::~PdfiumEngine() {
   // The DLL stays loaded: PDFium was started in it and is never shut down.
-  if (loaded_) Close();
+  if (!loaded_) return;
+  DropProbed();
+  Close();
 }
 
 bool PdfiumEngine::Load(const std::wstring& dllPath, std::wstring& status) {
@@ -168,6 +170,11 @@ void PdfiumEngine::ClosePdf(std::unique_ptr<OpenPdf>& pdf) {
   pdf.reset();  // and with it the file
 }
 
+void PdfiumEngine::DropProbed() {
+  if (probed_) ClosePdf(probed_->pdf);
+  probed_.reset();
+}
+
 void PdfiumEngine::PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height) {
   FS_SIZEF size{float(kLetterWidthPoints), float(kLetterHeightPoints)};
   if (document) {
@@ -190,12 +197,28 @@ bool PdfiumEngine::StampOf(HANDLE file, FileStamp& stamp) {
   return true;
 }
 
+PdfiumEngine::ProbedFile::~ProbedFile() { SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t)); }
+
 HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& password, PageSizes& sizes) {
   sizes = PageSizes();
   ClosePdf(main_);
   mainPageCount_ = 0;
   // What the last probe measured serves this open only.
-  const std::unique_ptr<ProbedFile> probed = std::move(probed_);
+  std::unique_ptr<ProbedFile> probed = std::move(probed_);
+  if (probed && probed->pdf && probed->password == password) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    FileStamp stamp;
+    if (file && StampOf(file.Get(), stamp) && stamp == probed->stamp) {
+      main_ = std::move(probed->pdf);
+      main_->reader->SetFile(file.Get());
+      main_->file = std::move(file);
+      mainPageCount_ = int(probed->sizes.Count());
+      sizes = std::move(probed->sizes);
+      return S_OK;
+    }
+  }
+  if (probed) ClosePdf(probed->pdf);
   HRESULT hr = OpenPdfFile(path, password, main_);
   if (FAILED(hr)) return hr;
   int count = api_.FPDF_GetPageCount(main_->document);
@@ -219,7 +242,7 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
 
 HRESULT PdfiumEngine::Probe(const std::wstring& path, const std::wstring& password, PageSizes& sizes) {
   sizes = PageSizes();
-  probed_.reset();
+  DropProbed();
   std::unique_ptr<OpenPdf> pdf;
   HRESULT hr = OpenPdfFile(path, password, pdf);
   if (FAILED(hr)) return hr;
@@ -230,8 +253,18 @@ HRESULT PdfiumEngine::Probe(const std::wstring& path, const std::wstring& passwo
     sizes.Append(w, h);
   }
   FileStamp stamp;
-  if (StampOf(pdf->file.Get(), stamp)) probed_ = std::make_unique<ProbedFile>(ProbedFile{stamp, sizes});
-  ClosePdf(pdf);
+  if (!StampOf(pdf->file.Get(), stamp)) {
+    ClosePdf(pdf);
+    return S_OK;
+  }
+  // The file is let go of; the document waits for a reopen of it.
+  pdf->reader->SetFile(nullptr);
+  pdf->file.Reset();
+  probed_ = std::make_unique<ProbedFile>();
+  probed_->stamp = stamp;
+  probed_->sizes = sizes;
+  probed_->password = password;
+  probed_->pdf = std::move(pdf);
   return S_OK;
 }
 
@@ -409,6 +442,7 @@ std::vector<BookmarkEntry> PdfiumEngine::ReadBookmarks() {
 bool PdfiumEngine::AddBroughtInPages(const std::vector<BroughtInRequest>& pages, PageSizes& added) {
   added = PageSizes();
   if (!loaded_) return false;
+  DropProbed();  // the copy just probed; no reopen of it follows
   const size_t keep = broughtIn_.size();
   const size_t keepSources = sources_.size();
   for (const BroughtInRequest& request : pages) {

@@ -77,6 +77,7 @@ class PdfiumEngine final : public PdfEngine {
   HRESULT OpenPdfFile(const std::wstring& path, const std::wstring& password, std::unique_ptr<OpenPdf>& out,
                       bool allowDelete = true);
   void ClosePdf(std::unique_ptr<OpenPdf>& pdf);
+  void DropProbed();
   void PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height);
   // Resolves an engine page index; false when it names no page.
   bool Resolve(int index, FPDF_DOCUMENT& document, int& page, bool& broughtIn) const;
@@ -95,12 +96,17 @@ class PdfiumEngine final : public PdfEngine {
   int mainPageCount_ = 0;
   std::vector<SourceDocument> sources_;
   std::vector<BroughtInPage> broughtIn_;
-  // The page sizes the last probe measured, and the file they are of. The
-  // reopen after a save opens the very file that was probed (renamed into
-  // place) and takes them instead of measuring every page again.
+  // What the last probe measured, and the file it is of. The reopen after a
+  // save opens the very file that was probed (renamed into place): with the
+  // same password it takes the probe's document, without its file handle
+  // meanwhile so that the file may be replaced and renamed, instead of
+  // loading the file and measuring every page again.
   struct ProbedFile {
     FileStamp stamp;
     PageSizes sizes;
+    std::wstring password;
+    std::unique_ptr<OpenPdf> pdf;  // the file handle closed
+    ~ProbedFile();
   };
   std::unique_ptr<ProbedFile> probed_;  // null when none
 };

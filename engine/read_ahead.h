@@ -20,6 +20,9 @@ class ReadAhead {
   // Exactly `size` bytes at `position`; false when they are not all in the
   // file or the file can't be read.
   bool Read(uint64_t position, uint8_t* buffer, size_t size);
+  // The same file, now read through another handle (null: none, every read
+  // of the file fails). The window stays: the bytes are the same.
+  void SetFile(void* file) { file_ = file; }
 
  private:
   ReadAt readAt_;

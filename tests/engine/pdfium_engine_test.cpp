@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "base/dib.h"
 #include "base/event_log.h"
@@ -65,6 +68,32 @@ void SaveBmp(const std::wstring& path, const Picture& picture) {
   ASSERT_TRUE(WriteBytes(path, bytes.data(), bytes.size()));
 }
 
+// A one-page PDF whose page text lies 100 KB away from both the page and
+// the end of the file: measuring the page doesn't read it.
+std::string PdfWithTextFarIn(const std::string& words) {
+  const std::string pad(100000, ' ');
+  const std::string content = "BT /F1 12 Tf 20 100 Td (" + words + ") Tj ET";
+  const std::vector<std::string> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 200] /Resources << /Font << /F1 4 0 R >> >> "
+      "/Contents 6 0 R >>",
+      "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+      "<< /Length " + std::to_string(pad.size()) + " >>\nstream\n" + pad + "\nendstream",
+      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+      "<< /Length " + std::to_string(pad.size()) + " >>\nstream\n" + pad + "\nendstream"};
+  std::string pdf = "%PDF-1.4\n";
+  std::string xref = "xref\n0 8\n0000000000 65535 f \n";
+  for (size_t i = 0; i < objects.size(); ++i) {
+    char entry[32];
+    std::snprintf(entry, sizeof(entry), "%010zu 00000 n \n", pdf.size());
+    xref += entry;
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t start = pdf.size();
+  return pdf + xref + "trailer\n<< /Size 8 /Root 1 0 R >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
+}
+
 }  // namespace
 
 TEST_F(Pdfium, OpenGivesPageSizesInPixels) {
@@ -121,6 +150,8 @@ TEST_F(Pdfium, Passwords) {
   EXPECT_EQ(engine.Probe(DataFile(L"password.pdf"), L"wrong", probed), kHrWrongPassword);
   EXPECT_EQ(engine.Probe(DataFile(L"password.pdf"), L"geheim-\u00fc", probed), S_OK);
   EXPECT_EQ(probed.Count(), 3u);
+  // What the probe opened with the password opens nothing without it.
+  EXPECT_EQ(engine.Open(DataFile(L"password.pdf"), L"", sizes), kHrWrongPassword);
   // An overlong password is cut, not overrun.
   EXPECT_EQ(engine.Open(DataFile(L"password.pdf"), std::wstring(5000, L'\u00fc'), sizes), kHrWrongPassword);
 }
@@ -443,5 +474,20 @@ TEST_F(Pdfium, AnOpenTakesProbedSizesOnlyForTheFileThatWasProbed) {
   ASSERT_TRUE(MoveFileExW((dir / L"other.pdf").c_str(), (dir / L"saved.pdf").c_str(), MOVEFILE_REPLACE_EXISTING));
   ASSERT_EQ(engine.Open(dir / L"saved.pdf", L"", sizes), S_OK);
   EXPECT_EQ(sizes.widths, tinySizes.widths);
+
+  // Probed, then put in place by ReplaceFileW, which needs the file free:
+  // the open reads on from the file under its new name.
+  const std::string text = PdfWithTextFarIn("Read from the renamed file");
+  ASSERT_TRUE(WriteBytes(dir / L"next.tmp", text.data(), text.size()));
+  ASSERT_EQ(engine.Probe(dir / L"next.tmp", L"", probed), S_OK);
+  engine.Close();
+  ASSERT_TRUE(ReplaceFileW((dir / L"saved.pdf").c_str(), (dir / L"next.tmp").c_str(), nullptr,
+                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+      << GetLastError();
+  ASSERT_EQ(engine.Open(dir / L"saved.pdf", L"", sizes), S_OK);
+  EXPECT_EQ(sizes.widths, probed.widths);
+  PageText read;
+  ASSERT_TRUE(engine.ReadPageText(0, read));
+  EXPECT_NE(read.chars.find(L"Read from the renamed file"), std::wstring::npos);
   engine.Close();
 }

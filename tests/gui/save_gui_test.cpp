@@ -18,13 +18,6 @@
 
 namespace {
 
-std::string EnvText(const char* name) {
-  char value[1024] = {};
-  DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
-  return n && n < sizeof(value) ? std::string(value) : std::string();
-}
-
-std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 std::string Unix(const std::wstring& windowsPath) { return UnixPath(windowsPath); }
 
 std::vector<uint8_t> Bytes(const std::wstring& path) {
@@ -45,13 +38,20 @@ std::vector<uint8_t> Bytes(const std::wstring& path) {
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-// Temporary files of a save left in a folder.
+// Temporary files of a save left in a folder once the save has settled
+// (the replaced file is deleted in the background, at once).
 int TempFilesIn(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  UniqueFind find(FindFirstFileW((folder + L"\\*.folivex-tmp").c_str(), &found));
-  if (!find) return 0;
-  int n = 1;
-  while (FindNextFileW(find.Get(), &found)) ++n;
+  int n = 0;
+  for (int look = 0; look < 30; ++look) {
+    n = 0;
+    WIN32_FIND_DATAW found;
+    if (UniqueFind find{FindFirstFileW((folder + L"\\*.folivex-tmp").c_str(), &found)}) {
+      do ++n;
+      while (FindNextFileW(find.Get(), &found));
+    }
+    if (n == 0) break;
+    Sleep(100);
+  }
   return n;
 }
 
