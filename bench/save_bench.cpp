@@ -4,7 +4,7 @@
 //     against CopyFileW of the same file: the floor, since the save has to
 //     write the same bytes once. Goal: at most 2.0 times. The save maps the
 //     original (no copy of it in memory), lets the writer read it there and
-//     writes it out once in 1 MiB pieces followed by the update; what it
+//     writes it out once in 256 KiB pieces followed by the update; what it
 //     adds to a copy is the engine reading the new file back (every page
 //     measured, while the flush puts the file on disk), the replace (the old
 //     file is deleted afterwards, in the background) and the reopen (which
@@ -14,9 +14,7 @@
 //
 // Run (after tools/build.sh, with the Wine environment of tools/wine_env.sh):
 //   FV_BUILD_DIR=build/win wine build/win/save_bench.exe [megabytes]
-// Each round prints its own figures. On a virtual machine, writing 200 MB
-// into a new file that then replaces another can take several times as long
-// every other round; a plain Linux program doing just that shows it too.
+// Each round prints its own figures; the medians count.
 #include <windows.h>
 
 #include <algorithm>

@@ -27,9 +27,13 @@ namespace {
 
 constexpr int kReplaceAttempts = 30;
 constexpr DWORD kReplacePauseMs = 100;
-// Under Wine a WriteFile of 8 MiB takes about ten times as long per byte as
-// one of 1 MiB (measured: 210 MB in about 850 ms against 90 ms).
-constexpr size_t kWritePiece = 1048576;  // 1 MiB
+// Big writes can cost far more per byte than small ones: Linux takes them
+// into its cache in pieces as big as the write, and on a virtual machine
+// such pieces often need memory the host must hand back first. Measured
+// under Wine, 210 MB written after a few seconds' pause took 42-63 ms in
+// pieces of 256 KiB, 43-394 ms in pieces of 1 MiB (every other time slow)
+// and about 850 ms in pieces of 8 MiB.
+constexpr size_t kWritePiece = 262144;  // 256 KiB
 constexpr int kTempNameTries = 50;
 constexpr LONGLONG kFreeStep = 4 << 20;  // 4 MiB
 constexpr DWORD kSaveNameChars = 1040;  // 1039 and the terminator
@@ -108,7 +112,7 @@ class MappedOriginal {
   size_t size_ = 0;
 };
 
-// Writes all of `data` in pieces of at most 1 MiB; every write must write
+// Writes all of `data` in pieces of at most 256 KiB; every write must write
 // something.
 bool WriteAll(HANDLE file, const uint8_t* data, size_t size, DWORD& error) {
   size_t done = 0;
