@@ -148,14 +148,11 @@ if(FV_TESTS)
   # The update tests: the real program against a local HTTPS release
   # server, which ctest starts before them and stops after them.
   if(FV_UPDATE_GUI_TESTS)
-    set(FV_UPDATE_PORT 48443)
-    set(FV_UPDATE_HTTP_PORT 48080)
     add_executable(fv_update_gui_tests ${FV_UPDATE_GUI_TESTS})
     target_include_directories(fv_update_gui_tests PRIVATE ${CMAKE_SOURCE_DIR})
     target_compile_options(fv_update_gui_tests PRIVATE ${FV_WIN_FLAGS})
     target_link_libraries(fv_update_gui_tests PRIVATE GTest::gtest_main ${FV_SYSTEM_LIBS})
-    target_compile_definitions(fv_update_gui_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                               FV_UPDATE_PORT=${FV_UPDATE_PORT})
+    target_compile_definitions(fv_update_gui_tests PRIVATE FV_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     # A stand-in for the separate installer, served as the new installer.
     add_executable(fv_fake_setup WIN32 ${CMAKE_SOURCE_DIR}/tests/gui/fake_setup.cpp
                    ${CMAKE_SOURCE_DIR}/tests/gui/fake_setup.rc)
@@ -163,7 +160,7 @@ if(FV_TESTS)
     add_dependencies(fv_update_gui_tests Folivex fv_testdata fv_fake_setup)
     add_test(NAME gui.UpdateServerStart
              COMMAND sh ${CMAKE_SOURCE_DIR}/tests/gui/update_server.sh start ${CMAKE_BINARY_DIR}/update_server
-                     $<TARGET_FILE:Folivex> ${FV_UPDATE_PORT} ${FV_UPDATE_HTTP_PORT} $<TARGET_FILE:fv_fake_setup>)
+                     $<TARGET_FILE:Folivex> $<TARGET_FILE:fv_fake_setup>)
     add_test(NAME gui.UpdateServerStop
              COMMAND sh ${CMAKE_SOURCE_DIR}/tests/gui/update_server.sh stop ${CMAKE_BINARY_DIR}/update_server)
     set_tests_properties(gui.UpdateServerStart PROPERTIES FIXTURES_SETUP fv_update_server RUN_SERIAL TRUE)

@@ -15,10 +15,6 @@
 #include "tests/gui/gui_harness.h"
 #include "ui/commands.h"
 
-#ifndef FV_UPDATE_PORT
-#define FV_UPDATE_PORT 48443
-#endif
-
 namespace {
 
 constexpr wchar_t kPolicyKey[] = L"Software\\Corvane\\Folivex\\Policy";
@@ -58,9 +54,15 @@ bool TrustTestAuthority() {
   return added != FALSE;
 }
 
+// The HTTPS port the release server was given by the system.
+std::wstring ServerPort() {
+  const std::string port = FileBytes(ServerDir() + L"\\port");
+  return std::wstring(port.begin(), port.end());
+}
+
 void PointFeedAt(const std::wstring& feedCase) {
   const std::wstring address =
-      L"https://localhost:" + std::to_wstring(FV_UPDATE_PORT) + L"/" + feedCase + L"/latest.json";
+      L"https://localhost:" + ServerPort() + L"/" + feedCase + L"/latest.json";
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPolicyKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
                             &key, nullptr),

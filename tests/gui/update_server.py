@@ -3,10 +3,11 @@
 test authority (made by update_server.sh), one feed per case under
 /<case>/latest.json, and the files they name under /files/.
 
-Usage: update_server.py <work folder> <Folivex.exe> <https port> <http port> <installer>
+Usage: update_server.py <work folder> <Folivex.exe> <installer>
 
-The work folder receives the new program file (the given one with the
-version resource saying 1.6.3) and the pid file. Cases:
+The system picks the two ports (HTTPS and plain HTTP), so that test runs of
+several checkouts at once don't collide; the work folder receives the HTTPS
+port in the file "port", then the pid file. Cases:
   good          a correct feed for the new file
   badsize       the feed's size is one byte off
   badsha        the feed's checksum is of other bytes
@@ -45,8 +46,15 @@ def with_version(exe: bytes, old: str, new: str) -> bytes:
 
 
 def main():
-    work, exe_path, port, http_port = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
-    setup = open(sys.argv[5], 'rb').read()
+    work, exe_path = sys.argv[1], sys.argv[2]
+    setup = open(sys.argv[3], 'rb').read()
+
+    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+        daemon_threads = True
+
+    secure = Server(('127.0.0.1', 0), http.server.BaseHTTPRequestHandler)
+    plain = Server(('127.0.0.1', 0), http.server.BaseHTTPRequestHandler)
+    port, http_port = secure.server_address[1], plain.server_address[1]
     original = open(exe_path, 'rb').read()
     new = with_version(original, '1.6.2', '1.6.3')
     files = {'new.exe': new, 'old.exe': original, 'setup.exe': setup}
@@ -134,16 +142,14 @@ def main():
             except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
                 pass
 
-    class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-        daemon_threads = True
-        allow_reuse_address = True
-
-    secure = Server(('127.0.0.1', port), Handler)
+    secure.RequestHandlerClass = Handler
+    plain.RequestHandlerClass = Handler
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(os.path.join(work, 'server.pem'), os.path.join(work, 'server.key'))
     secure.socket = context.wrap_socket(secure.socket, server_side=True)
-    plain = Server(('127.0.0.1', http_port), Handler)
     threading.Thread(target=plain.serve_forever, daemon=True).start()
+    with open(os.path.join(work, 'port'), 'w') as f:
+        f.write(str(port))
     with open(os.path.join(work, 'server.pid'), 'w') as f:
         f.write(str(os.getpid()))
     secure.serve_forever()
