@@ -239,10 +239,10 @@ bool ChangedOnDisk(const std::wstring& path) {
   return size != g_doc.fileSize || written != g_doc.fileWriteTime;
 }
 
-uint64_t SizeOf(const std::wstring& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+// True when the file is there and holds something.
+bool HoldsBytes(const std::wstring& path) {
+  uint64_t size = 0, written = 0;
+  return FileStampOf(path, size, written) && size > 0;
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -321,7 +321,7 @@ DWORD PutInPlace(const std::wstring& temp, const std::wstring& target) {
       }
       replaceError = GetLastError();
       // The original went aside but the new file did not take its place.
-      if (backup && !Exists(target) && SizeOf(aside) > 0 &&
+      if (backup && !Exists(target) && HoldsBytes(aside) &&
           !MoveFileExW(aside.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
         LogEvent(L"Save: the original stays as %ls (error %lu)", aside.c_str(), GetLastError());
         return replaceError;
@@ -335,7 +335,7 @@ DWORD PutInPlace(const std::wstring& temp, const std::wstring& target) {
     error = replaceError ? replaceError : GetLastError();
     Sleep(kReplacePauseMs);
   }
-  if (backup && SizeOf(aside) == 0) RemoveTemp(aside);
+  if (backup && !HoldsBytes(aside)) RemoveTemp(aside);
   return error;
 }
 

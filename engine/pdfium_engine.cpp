@@ -205,7 +205,7 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
   mainPageCount_ = 0;
   // What the last probe measured serves this open only.
   std::unique_ptr<ProbedFile> probed = std::move(probed_);
-  if (probed && probed->pdf && probed->password == password) {
+  if (probed && probed->password == password) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
     FileStamp stamp;
@@ -222,13 +222,6 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
   HRESULT hr = OpenPdfFile(path, password, main_);
   if (FAILED(hr)) return hr;
   int count = api_.FPDF_GetPageCount(main_->document);
-  FileStamp stamp;
-  if (probed && StampOf(main_->file.Get(), stamp) && stamp == probed->stamp &&
-      probed->sizes.Count() == size_t(count)) {
-    sizes = std::move(probed->sizes);
-    mainPageCount_ = count;
-    return S_OK;
-  }
   sizes.widths.reserve(size_t(count));
   sizes.heights.reserve(size_t(count));
   for (int i = 0; i < count; ++i) {

@@ -96,11 +96,11 @@ class PdfiumEngine final : public PdfEngine {
   int mainPageCount_ = 0;
   std::vector<SourceDocument> sources_;
   std::vector<BroughtInPage> broughtIn_;
-  // What the last probe measured, and the file it is of. The reopen after a
-  // save opens the very file that was probed (renamed into place): with the
-  // same password it takes the probe's document, without its file handle
-  // meanwhile so that the file may be replaced and renamed, instead of
-  // loading the file and measuring every page again.
+  // The last probe's document with the sizes it measured, and the file it
+  // is of. The reopen after a save opens the very file that was probed
+  // (renamed into place): with the same password it takes them instead of
+  // loading the file and measuring every page again. The file handle is
+  // closed meanwhile, so that the file may be replaced and renamed.
   struct ProbedFile {
     FileStamp stamp;
     PageSizes sizes;

@@ -442,7 +442,8 @@ TEST_F(Pdfium, FileStaysOpenForOthersToReplace) {
 }
 
 // Saving probes the new file and then opens it under the target's name; the
-// sizes the probe measured may be taken only for that very file, unchanged.
+// probe's document and the sizes it measured may be taken only for that very
+// file, unchanged.
 TEST_F(Pdfium, AnOpenTakesProbedSizesOnlyForTheFileThatWasProbed) {
   ScratchFolder dir;
   const std::vector<uint8_t> tiny = ReadBytes(DataFile(L"tiny_page.pdf")), huge = ReadBytes(DataFile(L"huge_page.pdf"));
