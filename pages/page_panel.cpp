@@ -51,6 +51,11 @@ constexpr UINT_PTR kHoverWatchdog = 3;
 // hold up a document's first pictures: on opening it follows them.
 constexpr UINT_PTR kScrollBarTimer = 4;
 constexpr UINT kHoverWatchdogMs = 150;
+// While another document is being opened the panel keeps showing the old
+// one's pages, so that it doesn't flash its empty state in between; it
+// shows that state only when the opening takes this long.
+constexpr UINT_PTR kOpeningTimer = 5;
+constexpr UINT kOpeningShowsAfterMs = 100;
 constexpr ULONGLONG kHoverLostMs = 500;
 constexpr BYTE kInPanelGhostOpacity = 175;
 
@@ -93,7 +98,7 @@ struct PanelState {
 
 PanelState g_panel;
 
-void LayOut(bool scrollBarNow);
+void LayOut(bool scrollBarNow, bool repaint = true);
 
 int S(int px) { return PanelScaled(px, g_panel.geometry.dpi); }
 
@@ -316,6 +321,7 @@ void DrawPanel(HDC dc, const RECT& client) {
 
 void EndDrag() {
   const bool wasDragging = g_panel.dragging;
+  const bool held = wasDragging || g_panel.pressed >= 0 || g_panel.dropAt >= 0;
   HideDragGhost();
   LeaveDropTarget();
   if (wasDragging) {
@@ -326,7 +332,7 @@ void EndDrag() {
   g_panel.pressed = -1;
   g_panel.dropAt = -1;
   if (g_panel.window && GetCapture() == g_panel.window) ReleaseCapture();
-  Repaint();
+  if (held) Repaint();
 }
 
 void DropHint(int y) {
@@ -613,11 +619,18 @@ HWND CreatePagePanel(HWND parent, bool visible, HWND tooltip) {
     g_panel.view = PanelView::Pages;
     g_panel.currentMarker = -1;
     EndDrag();
-    LayOut(false);
+    const bool opening = !g_doc.loaded && g_doc.loading;
+    LayOut(false, !opening);
     // The first thumbnails are asked for now, beside the page view's first
     // picture, rather than after the panel's first paint.
     if (g_doc.loaded && PagePanelVisible()) RequestThumbs(VisibleSlots());
-    if (g_panel.window) SetTimer(g_panel.window, kScrollBarTimer, 1, nullptr);
+    if (!g_panel.window) return;
+    if (opening) {
+      SetTimer(g_panel.window, kOpeningTimer, kOpeningShowsAfterMs, nullptr);
+    } else {
+      KillTimer(g_panel.window, kOpeningTimer);
+      SetTimer(g_panel.window, kScrollBarTimer, 1, nullptr);
+    }
   };
   SetDocumentViewHooks(hooks);
   PagePanelLayout();
@@ -681,7 +694,7 @@ void LayOutBookmarks() {
 
 namespace {
 
-void LayOut(bool scrollBarNow) {
+void LayOut(bool scrollBarNow, bool repaint) {
   if (!g_panel.window) return;
   ThumbGeometry& g = g_panel.geometry;
   RECT client;
@@ -695,7 +708,7 @@ void LayOut(bool scrollBarNow) {
   if (scrollBarNow) UpdateScrollBar();
   LogEvent(L"ThumbLayout pages=%d panel=%dx%d slot0=%dx%d dpi=%d", int(g.slots.size()), g.width, g.height,
            g.slots.empty() ? 0 : g.slots[0].width, g.slots.empty() ? 0 : g.slots[0].height, g.dpi);
-  Repaint();
+  if (repaint) Repaint();
 }
 
 }  // namespace
@@ -792,6 +805,13 @@ LRESULT CALLBACK PagePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       if (wParam == kDragTimer) OnDragTimer();
       if (wParam == kHoverWatchdog && g_panel.hovering && GetTickCount64() - g_panel.lastHover > kHoverLostMs)
         StopHover();
+      if (wParam == kOpeningTimer) {
+        KillTimer(window, kOpeningTimer);
+        if (!g_doc.loaded) {
+          UpdateScrollBar();
+          Repaint();
+        }
+      }
       if (wParam == kScrollBarTimer) {
         KillTimer(window, kScrollBarTimer);
         UpdateScrollBar();

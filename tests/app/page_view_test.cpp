@@ -1,5 +1,6 @@
-// The page view in this process, on the program's worker with a scripted
-// engine: what the window shows between a load and its first picture.
+// The page view and the page panel in this process, on the program's worker
+// with a scripted engine: what the windows show between a load and its
+// first pictures.
 #include "view/page_view.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "doc/document.h"
 #include "doc/document_open.h"
 #include "doc/worker_messages.h"
+#include "pages/page_panel.h"
 #include "tests/doc/remembered_settings.h"
 #include "tests/engine/worker_test_support.h"
 
@@ -175,6 +177,47 @@ TEST_F(PageViewLoad, AWindowThatGrowsWhileAnOpeningIsHeldPaintsAtOnce) {
   UpdateWindow(view);
   EXPECT_EQ(PageMiddle(0), RGB(0, 0, 0));
   ExpectScrollBarSet();
+}
+
+// While another document opens, the page panel goes on showing the old
+// one's pages instead of flashing its empty state; only an opening that
+// takes a while shows that state.
+TEST_F(PageViewLoad, ThePagePanelKeepsItsPagesWhileAnotherDocumentOpens) {
+  static const ATOM registered = [] {
+    WNDCLASSEXW wc = {sizeof(wc)};
+    wc.lpfnWndProc = PagePanelProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"FVThumbs";
+    return RegisterClassExW(&wc);
+  }();
+  ASSERT_NE(registered, 0);
+  HWND panel = CreatePagePanel(parent->Handle(), true, nullptr);
+  ASSERT_NE(panel, nullptr);
+  MoveWindow(panel, 400, 0, 100, 300, TRUE);
+  // The middle of the first slot: the scripted engine's thumbnails are
+  // black; the panel's empty state has no black there.
+  ThumbSlot slot;
+  auto firstSlot = [&] {
+    UpdateWindow(panel);
+    return GetPixel(WindowDc(panel).Get(), 50, ThumbGeometry().Header() + slot.top + slot.height / 2);
+  };
+  OpenDocument(L"C:\\docs\\first.pdf", L"");
+  ASSERT_TRUE(PumpUntil([&] { return g_doc.loaded && g_doc.thumbnails.Find(0) != nullptr; }, 3000));
+  ASSERT_EQ(PagePanelVisiblePositions().front(), 0);
+  slot = PagePanelState().slots[0];
+  const COLORREF page = firstSlot();
+  ASSERT_EQ(page, RGB(0, 0, 0));
+
+  pdfium.HoldAt('o', -1);
+  OpenDocument(L"C:\\docs\\second.pdf", L"");
+  ASSERT_TRUE(pdfium.WaitEntered());
+  PumpUntil([] { return false; }, 0);
+  EXPECT_EQ(firstSlot(), page) << "the panel flashed its empty state";
+  EXPECT_TRUE(PumpUntil([&] { return firstSlot() != page; }, 3000)) << "a slow opening never showed it";
+
+  pdfium.Release();
+  EXPECT_TRUE(PumpUntil([&] { return g_doc.loaded && g_doc.thumbnails.Find(0) && firstSlot() == page; }, 3000));
+  DestroyWindow(panel);
 }
 
 }  // namespace
