@@ -315,7 +315,7 @@ DWORD PutInPlace(const std::wstring& temp, const std::wstring& target) {
   for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
     DWORD replaceError = 0;
     if (Exists(target)) {
-      if (ReplaceFileW(target.c_str(), temp.c_str(), backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+      if (ReplaceSavedFile(target.c_str(), temp.c_str(), backup)) {
         if (backup) g_replacedFiles.Delete(aside);
         return 0;
       }
@@ -327,7 +327,7 @@ DWORD PutInPlace(const std::wstring& temp, const std::wstring& target) {
         return replaceError;
       }
     }
-    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveSavedFile(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       if (backup) g_replacedFiles.Delete(aside);
       return 0;
     }

@@ -1,7 +1,7 @@
 // Linked only into FolivexFaults.exe, the test build of the program: before
 // the program starts, the save faults are filled in from FV_SAVE_FAULTS,
-// e.g. "short-write=0", "exit-at-write=3", "skew-read-back" (several
-// separated by commas).
+// e.g. "short-write=0", "exit-at-write=3", "skew-read-back",
+// "strand-on-replace" (several separated by commas).
 #include <windows.h>
 
 #include <cstdlib>
@@ -25,6 +25,7 @@ struct FaultsFromEnvironment {
     faults.shortWriteAt = NumberAfter(text, "short-write=");
     faults.exitAtWrite = NumberAfter(text, "exit-at-write=");
     faults.skewReadBack = std::strstr(text, "skew-read-back") != nullptr;
+    faults.strandOnReplace = std::strstr(text, "strand-on-replace") != nullptr;
   }
 } g_faultsFromEnvironment;
 

@@ -385,6 +385,20 @@ TEST_F(SaveGui, ReplacingWaitsForAHeldFileAndGivesUpAfterThreeSeconds) {
   EXPECT_EQ(TempFilesIn(dir), 0);
 }
 
+// The replace moved the original aside, and the new file could neither
+// follow it nor be moved over it: the original is back under its own name.
+TEST_F(SaveGui, AReplaceThatFailsHalfwayPutsTheOriginalBack) {
+  const std::wstring dir = WorkFolder(L"stranded");
+  const std::wstring path = CopyIn(dir, L"tree.pdf");
+  const std::vector<uint8_t> before = Bytes(path);
+  SetEnvironmentVariableW(L"FV_SAVE_FAULTS", L"strand-on-replace");
+  auto app = OpenAndMove(path, L"FolivexFaults.exe");
+  SetEnvironmentVariableW(L"FV_SAVE_FAULTS", nullptr);
+  app->Command(CMD_SAVE);
+  const std::wstring text = ExpectFailure(*app, path, before);
+  EXPECT_EQ(text.rfind(L"Folivex couldn't replace the PDF file: ", 0), 0u) << Narrow(text);
+}
+
 TEST_F(SaveGui, KillingTheProgramMidWriteLeavesTheOriginal) {
   const std::wstring dir = WorkFolder(L"kill");
   const std::wstring path = CopyIn(dir, L"big.pdf");
