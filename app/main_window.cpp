@@ -170,6 +170,7 @@ void ConnectShell() {
   hooks.updateTitle = UpdateTitle;
   hooks.updateStatus = UpdateStatus;
   hooks.showMessage = ShowStatusMessage;
+  hooks.shownMessage = StatusMessage;
   hooks.askPassword = AskPasswordWithPrompt;
   SetShellHooks(hooks);
   // The Send window offers to save unsaved page changes before sending.

@@ -12,6 +12,7 @@
 namespace {
 
 HWND g_statusBar = nullptr;
+std::wstring g_message;  // what the message part shows
 std::wstring g_partTexts[4];  // what each part shows, so unchanged texts aren't set again
 
 void SetPart(int part, const std::wstring& text) {
@@ -62,5 +63,8 @@ void UpdateStatus() {
 
 void ShowStatusMessage(const std::wstring& text) {
   if (!g_statusBar) return;
+  g_message = text;
   SetPart(3, StatusMessageText(text));
 }
+
+std::wstring StatusMessage() { return g_message; }

@@ -15,3 +15,5 @@ int LayoutStatusBar();
 void UpdateStatus();
 // Shows "  " and the text in the message part (cut to the 300-character buffer).
 void ShowStatusMessage(const std::wstring& text);
+// The text the message part shows (as given to ShowStatusMessage).
+std::wstring StatusMessage();

@@ -25,6 +25,8 @@ void ShowShellMessage(const std::wstring& text) {
   if (g_shellHooks.showMessage) g_shellHooks.showMessage(text);
 }
 
+std::wstring ShellMessage() { return g_shellHooks.shownMessage ? g_shellHooks.shownMessage() : std::wstring(); }
+
 bool AskPassword(bool again, std::wstring& typed) {
   return g_shellHooks.askPassword && g_shellHooks.askPassword(g_owner, again, typed);
 }

@@ -48,6 +48,7 @@ struct ShellHooks {
   void (*updateStatus)() = nullptr;
   // The status bar's message field.
   void (*showMessage)(const std::wstring& text) = nullptr;
+  std::wstring (*shownMessage)() = nullptr;
   // The password of a protected PDF; `again` after a wrong one. True with
   // the typed text when the user confirmed.
   bool (*askPassword)(HWND owner, bool again, std::wstring& typed) = nullptr;
@@ -57,6 +58,8 @@ void SetShellHooks(const ShellHooks& hooks);
 void UpdateShellTitle();
 void UpdateShellStatus();
 void ShowShellMessage(const std::wstring& text);
+// What the status bar's message field shows now (empty without a shell).
+std::wstring ShellMessage();
 bool AskPassword(bool again, std::wstring& typed);
 
 // The window that owns the document's messages and receives the worker's

@@ -32,6 +32,7 @@ struct PointerState {
   int pressedLink = -1;
   int hoverState = 0;  // 0 nothing, 1 text, 2 link
   int hoverKey = -1;   // the link described in the status bar
+  std::wstring hoverText;  // and the description shown for it
 };
 PointerState g_pointer;
 
@@ -78,7 +79,9 @@ void Hover(int x, int y) {
   const TextHit hit = HitTest(x, y, false);
   if (hit.link < 0) {
     if (g_pointer.hoverKey != -1) {
-      ShowShellMessage(L"");
+      // Only the description goes: a message shown since (a find that
+      // wrapped round, a page moved) stays.
+      if (ShellMessage() == g_pointer.hoverText) ShowShellMessage(L"");
       g_pointer.hoverKey = -1;
     }
     g_pointer.hoverState = hit.onText ? 1 : 0;
@@ -89,21 +92,8 @@ void Hover(int x, int y) {
   if (key == g_pointer.hoverKey) return;
   g_pointer.hoverKey = key;
   const TextEntry& entry = g_doc.text[g_doc.pages.order[size_t(hit.position)]];
-  ShowShellMessage(LinkHoverText(entry.links[size_t(hit.link)], g_doc.pages.positionOf));
-}
-
-// The pointer may have come to rest on a link before the page's links were
-// read: it is described now, as a move would describe it.
-void HoverAgain() {
-  HWND view = PageViewWindow();
-  POINT at;
-  if (!view || g_pointer.selecting || g_pointer.linkPressed || !g_doc.loaded || !g_doc.pdfium) return;
-  if (!GetCursorPos(&at) || WindowFromPoint(at) != view || GetCapture()) return;
-  ScreenToClient(view, &at);
-  const int before = g_pointer.hoverState;
-  Hover(at.x, at.y);
-  if (g_pointer.hoverState != before)
-    SendMessageW(view, WM_SETCURSOR, WPARAM(view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  g_pointer.hoverText = LinkHoverText(entry.links[size_t(hit.link)], g_doc.pages.positionOf);
+  ShowShellMessage(g_pointer.hoverText);
 }
 
 void OpenAddress(const std::wstring& address) {
@@ -211,7 +201,7 @@ void OnTextArrived(TextResult& result) {
   if (Selection().copyPending && SelectedPagesRead()) CopySelectedText();
   if (visible) Repaint();
   RefreshFindStatus();
-  if (visible) HoverAgain();
+  if (visible) HoverWhereThePointerRests();
 }
 
 TextEntryState EntryOf(int page) {
@@ -232,6 +222,21 @@ void OnOrderApplied(PageModel&) {
 }
 
 }  // namespace
+
+// The pointer may have come to rest on a link before the page's links were
+// read, or the pages moved under it: it is described now, as a move would
+// describe it.
+void HoverWhereThePointerRests() {
+  HWND view = PageViewWindow();
+  POINT at;
+  if (!view || g_pointer.selecting || g_pointer.linkPressed || !g_doc.loaded || !g_doc.pdfium) return;
+  if (!GetCursorPos(&at) || WindowFromPoint(at) != view || GetCapture()) return;
+  ScreenToClient(view, &at);
+  const int before = g_pointer.hoverState;
+  Hover(at.x, at.y);
+  if (g_pointer.hoverState != before)
+    SendMessageW(view, WM_SETCURSOR, WPARAM(view), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
 
 void ConnectPageText() {
   DocumentViewHooks hooks = ViewHooks();

@@ -36,6 +36,10 @@ bool TextDoubleClick(int x, int y);
 void TextAutoScroll(HWND view);
 inline constexpr UINT_PTR kSelectionScrollTimer = 8;
 
+// After the pages moved under a resting pointer (a scroll, a zoom): the
+// cursor and the link description follow what is under it now.
+void HoverWhereThePointerRests();
+
 // The cursor the text layer wants (I-beam, hand), or null.
 const wchar_t* TextCursor();
 

@@ -543,6 +543,7 @@ void PageViewLayoutChanged() {
   UpdateScrollBars();
   if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
   UpdateShellStatus();
+  HoverWhereThePointerRests();
 }
 
 void PageViewPagesChanged() {
