@@ -77,6 +77,11 @@ struct ViewState {
 // placeholders, and the worker has the processor to itself.
 constexpr UINT_PTR kCatchUpTimer = 1;
 constexpr UINT kCatchUpDelayMs = 100;
+// Once the pages have moved (a scroll, a zoom, a jump), what a resting
+// pointer is over is looked at again: on a timer, so that asking where the
+// pointer is (a trip to the window system) holds up neither a document's
+// first pictures nor a run of wheel turns.
+constexpr UINT_PTR kHoverTimer = 2;
 
 ViewState g_view;
 PageViewHooks g_hooks;
@@ -543,7 +548,7 @@ void PageViewLayoutChanged() {
   UpdateScrollBars();
   if (g_view.window) InvalidateRect(g_view.window, nullptr, FALSE);
   UpdateShellStatus();
-  HoverWhereThePointerRests();
+  if (g_view.window) SetTimer(g_view.window, kHoverTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void PageViewPagesChanged() {
@@ -658,6 +663,10 @@ LRESULT CALLBACK PageViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
       if (wParam == kCatchUpTimer) CatchUp();
       if (wParam == kSelectionScrollTimer) TextAutoScroll(window);
+      if (wParam == kHoverTimer) {
+        KillTimer(window, kHoverTimer);
+        HoverWhereThePointerRests();
+      }
       return 0;
     case WM_PAINT:
       Paint(window);
