@@ -64,6 +64,7 @@ bool HandleWorkerMessage(UINT message, LPARAM lParam) {
 void OnPagePicture(RenderResult* raw) {
   std::unique_ptr<RenderResult, void (*)(RenderResult*)> result(raw, FreeRenderResult);
   if (!result) return;
+  g_worker.TakenIn(kJobRenderPage, *result);
   if (result->generation == g_doc.generation && result->hr >= 0 && result->bitmap) {
     g_doc.pictures.Store(result->page, ToCached(*result));
     result->bitmap = nullptr;  // the cache owns it now
@@ -79,6 +80,7 @@ void OnPagePicture(RenderResult* raw) {
 void OnThumbnail(RenderResult* raw) {
   std::unique_ptr<RenderResult, void (*)(RenderResult*)> result(raw, FreeRenderResult);
   if (!result) return;
+  g_worker.TakenIn(kJobThumbnail, *result);
   LogEvent(L"OnThumb page=%d hr=0x%08X got %dx%d asked %dx%d rot=%d gen=%d/%d", result->page, unsigned(result->hr),
            result->gotWidth, result->gotHeight, result->askedWidth, result->askedHeight, result->rotation,
            result->generation, g_doc.generation);

@@ -47,9 +47,35 @@ void JobQueue::Place(RenderJob job) {
   }
 }
 
+JobSummary SummaryOf(const RenderJob& job) {
+  return JobSummary{job.kind, job.generation, job.page, job.width, job.height, job.rotation};
+}
+
+bool SameJob(const JobSummary& a, const JobSummary& b) {
+  return a.kind == b.kind && a.generation == b.generation && a.page == b.page && a.width == b.width &&
+         a.height == b.height && a.rotation == b.rotation;
+}
+
 bool JobQueue::SameAsRunning(const RenderJob& job) const {
-  return busy_ && running_.kind == job.kind && running_.generation == job.generation && running_.page == job.page &&
-         running_.width == job.width && running_.height == job.height && running_.rotation == job.rotation;
+  const JobSummary s = SummaryOf(job);
+  if (busy_ && SameJob(running_, s)) return true;
+  return std::any_of(inFlight_.begin(), inFlight_.end(), [&](const JobSummary& f) { return SameJob(f, s); });
+}
+
+void JobQueue::Delivering(const JobSummary& job) {
+  // Results of an older document are dropped on arrival anyway; and should
+  // one never be taken in, the list stays short.
+  inFlight_.erase(std::remove_if(inFlight_.begin(), inFlight_.end(),
+                                 [&](const JobSummary& f) { return f.generation != job.generation; }),
+                  inFlight_.end());
+  constexpr size_t kMostInFlight = 64;
+  if (inFlight_.size() >= kMostInFlight) inFlight_.erase(inFlight_.begin());
+  inFlight_.push_back(job);
+}
+
+void JobQueue::Delivered(const JobSummary& job) {
+  auto at = std::find_if(inFlight_.begin(), inFlight_.end(), [&](const JobSummary& f) { return SameJob(f, job); });
+  if (at != inFlight_.end()) inFlight_.erase(at);
 }
 
 void JobQueue::RemoveKind(int kind) {
@@ -106,7 +132,7 @@ bool JobQueue::TakeNext(RenderJob& job) {
   }
   job = std::move(*chosen);
   jobs_.erase(chosen);
-  running_ = JobSummary{job.kind, job.generation, job.page, job.width, job.height, job.rotation};
+  running_ = SummaryOf(job);
   busy_ = true;
   lastWasPageRender_ = job.kind == kJobRenderPage;
   return true;

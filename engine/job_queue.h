@@ -68,6 +68,8 @@ struct JobSummary {
   int height = 0;
   int rotation = 0;
 };
+JobSummary SummaryOf(const RenderJob& job);
+bool SameJob(const JobSummary& a, const JobSummary& b);
 
 class JobQueue {
  public:
@@ -88,6 +90,15 @@ class JobQueue {
   // The same for the page panel: thumbnails replace thumbnails and go before
   // the first background text read.
   void RequestThumbnails(std::vector<RenderJob> jobs);
+
+  // A picture or thumbnail whose result is on its way to the windows (posted
+  // and not yet taken in) counts as running: asking for it again meanwhile,
+  // as a paint during that time would, queues nothing. Delivering is called
+  // before the result is posted, Delivered once it is taken in (or could
+  // not be posted). Only the newest generation's are kept.
+  void Delivering(const JobSummary& job);
+  void Delivered(const JobSummary& job);
+  size_t InFlight() const { return inFlight_.size(); }
 
   // Removes a queued background text read of this page and generation;
   // true when there was one.
@@ -116,6 +127,7 @@ class JobQueue {
   std::deque<RenderJob> jobs_;
   bool busy_ = false;
   JobSummary running_;
+  std::vector<JobSummary> inFlight_;
   bool lastWasPageRender_ = false;
 };
 

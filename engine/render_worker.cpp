@@ -145,9 +145,9 @@ void WaitDispatchingMessages(HANDLE handle) {
 }
 
 template <typename Record>
-void RenderWorker::Post(UINT message, Record* record) {
+bool RenderWorker::Post(UINT message, Record* record) {
   HWND target = target_.load();
-  if (target && PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(record))) return;
+  if (target && PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(record))) return true;
   // Nobody will receive it: free it here.
   if (target) LogEvent(L"A result (message 0x%04X) could not be posted: error %lu", message, GetLastError());
   if constexpr (std::is_same_v<Record, RenderResult>) {
@@ -156,6 +156,25 @@ void RenderWorker::Post(UINT message, Record* record) {
     if constexpr (std::is_same_v<Record, OpenResult>) Wipe(record->password);
     delete record;
   }
+  return false;
+}
+
+void RenderWorker::MarkInFlight(const JobSummary& job, bool delivering) {
+  if (!lockMade_) return;
+  EnterCriticalSection(&lock_);
+  if (delivering)
+    queue_.Delivering(job);
+  else
+    queue_.Delivered(job);
+  LeaveCriticalSection(&lock_);
+}
+
+void RenderWorker::TakenIn(int kind, const RenderResult& result) {
+  // The job's size is that of the unrotated page; the result's is turned.
+  const bool odd = (result.rotation & 1) != 0;
+  MarkInFlight(JobSummary{kind, result.generation, result.page, odd ? result.askedHeight : result.askedWidth,
+                          odd ? result.askedWidth : result.askedHeight, result.rotation},
+               false);
 }
 
 RenderWorker::~RenderWorker() {
@@ -465,7 +484,9 @@ void RenderWorker::RunRender(RenderJob& job) {
   auto* result = new RenderResult();
   // Sharp (LCD) text only for upright pictures of the page view.
   RenderInto(job, job.kind == kJobRenderPage && job.rotation == 0, *result);
-  Post(job.kind == kJobRenderPage ? WM_FV_PICTURE : WM_FV_THUMBNAIL, result);
+  // Marked before it is posted: the window may take it in at once.
+  MarkInFlight(SummaryOf(job), true);
+  if (!Post(job.kind == kJobRenderPage ? WM_FV_PICTURE : WM_FV_THUMBNAIL, result)) MarkInFlight(SummaryOf(job), false);
 }
 
 void RenderWorker::RunPrintRender(RenderJob& job) {

@@ -130,6 +130,9 @@ class RenderWorker {
   void RequestPageRenders(std::vector<RenderJob> jobs);
   void RequestThumbnails(std::vector<RenderJob> jobs);
   int RequestPageText(std::set<int>& pending, int page, int generation, bool needNow, TextEntryState entry);
+  // A picture (kind 2) or thumbnail (kind 6) result has been taken in by the
+  // window: from now on asking for the same picture renders it again.
+  void TakenIn(int kind, const RenderResult& result);
   // In one locked step: empties the queue and queues `job` (the close job)
   // at the back. Jobs whose caller waits are completed as failed and their
   // events set, so no caller is left waiting.
@@ -170,8 +173,10 @@ class RenderWorker {
   // Renders the job's page into a result record (the job's generation and
   // the asked size filled in; E_ABORT for a stale job).
   void RenderInto(const RenderJob& job, bool lcdText, RenderResult& result);
+  // False when it could not be posted (the record is then freed).
   template <typename Record>
-  void Post(UINT message, Record* record);
+  bool Post(UINT message, Record* record);
+  void MarkInFlight(const JobSummary& job, bool delivering);
   // Changes the queue under its lock and wakes the worker; nothing when the
   // worker isn't running.
   template <typename Change>

@@ -104,6 +104,25 @@ TEST(JobQueue, TheRunningJobIsNotAskedForAgain) {
   EXPECT_EQ(q.Size(), 5u);
 }
 
+// A picture finished but not yet taken in by the window is not made again
+// by a paint in between; once taken in, or once another document's results
+// come, it is.
+TEST(JobQueue, ResultsOnTheirWayCountAsRunning) {
+  JobQueue q;
+  q.Delivering(SummaryOf(Job(kJobThumbnail, 3, 1, 60, 80)));
+  q.Delivering(SummaryOf(Job(kJobRenderPage, 4)));
+  q.RequestThumbnails(Thumbs({3, 4}));
+  q.RequestPageRenders(Pictures({3, 4}));
+  EXPECT_EQ(Layout(q), "2:3 6:4");
+
+  q.Delivered(SummaryOf(Job(kJobThumbnail, 3, 1, 60, 80)));
+  q.RequestThumbnails(Thumbs({3, 4}));
+  EXPECT_EQ(Layout(q), "2:3 6:3 6:4");
+
+  q.Delivering(SummaryOf(Job(kJobThumbnail, 9, 2, 60, 80)));
+  EXPECT_EQ(q.InFlight(), 1u);
+}
+
 TEST(JobQueue, PicturesAndThumbnailsTakeTurns) {
   JobQueue q;
   q.Place(Job(kJobTextBackground, 50));

@@ -172,6 +172,31 @@ TEST_F(Worker, PicturesAndThumbnailsAlternateAndUseLcdTextOnlyForTheView) {
   EXPECT_FALSE(pdfium.Calls().back().lcdText);
 }
 
+// A thumbnail posted and not yet taken in is not rendered again when asked
+// for meanwhile; taken in (its turned size mapped back to the job's), it is.
+TEST_F(Worker, APostedPictureIsNotMadeAgainUntilTheWindowHasIt) {
+  ASSERT_NE(OpenAndWait(1), nullptr);
+  const RenderJob turned = Job(kJobThumbnail, 1, 5, 60, 90, 1);
+  auto rendersOf5 = [&] {
+    int n = 0;
+    for (const auto& c : pdfium.Calls()) n += c.what == 'r' && c.page == 5;
+    return n;
+  };
+  worker.RequestThumbnails({turned});
+  ASSERT_TRUE(WaitFor(2));
+  worker.RequestThumbnails({Job(kJobThumbnail, 1, 7)});  // the worker moves on
+  ASSERT_TRUE(WaitFor(3));
+  worker.RequestThumbnails({turned});
+  worker.RequestThumbnails({Job(kJobThumbnail, 1, 8)});
+  ASSERT_TRUE(WaitFor(4));
+  EXPECT_EQ(rendersOf5(), 1);
+
+  worker.TakenIn(kJobThumbnail, *Picture(1));
+  worker.RequestThumbnails({turned});
+  ASSERT_TRUE(WaitFor(5));
+  EXPECT_EQ(rendersOf5(), 2);
+}
+
 TEST_F(Worker, JobsOfAnotherGenerationAreNotCarriedOut) {
   ASSERT_NE(OpenAndWait(5), nullptr);
   worker.Enqueue(Job(kJobRenderPage, 4, 1), false);
