@@ -92,6 +92,14 @@ class PdfiumBookmarks final : public BookmarkSource {
   FPDF_DOCUMENT document_;
 };
 
+// A PDF opened for the engine to read, at random places. Others may read
+// and write it, and delete it unless `allowDelete` is false.
+UniqueFile OpenForReading(const std::wstring& path, bool allowDelete) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (allowDelete ? FILE_SHARE_DELETE : 0);
+  return UniqueFile(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+}
+
 }  // namespace
 
 PdfiumEngine::~PdfiumEngine() {
@@ -135,9 +143,7 @@ HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& 
                                   std::unique_ptr<OpenPdf>& out, bool allowDelete) {
   out.reset();
   if (!loaded_) return kHrNoEngine;
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (allowDelete ? FILE_SHARE_DELETE : 0);
-  UniqueFile file(
-      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+  UniqueFile file = OpenForReading(path, allowDelete);
   if (!file) return HRESULT_FROM_WIN32(GetLastError());
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || size.QuadPart > kMaxPdfFileSize) return E_FAIL;
@@ -206,8 +212,7 @@ HRESULT PdfiumEngine::Open(const std::wstring& path, const std::wstring& passwor
   // What the last probe measured serves this open only.
   std::unique_ptr<ProbedFile> probed = std::move(probed_);
   if (probed && probed->password == password) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_RANDOM_ACCESS, nullptr));
+    UniqueFile file = OpenForReading(path, true);
     FileStamp stamp;
     if (file && StampOf(file.Get(), stamp) && stamp == probed->stamp) {
       main_ = std::move(probed->pdf);
