@@ -48,7 +48,7 @@ struct FS_RECTF {
 };
 
 constexpr unsigned long kFpdfErrPassword = 4;  // FPDF_ERR_PASSWORD
-constexpr int kFpdfBitmapBgra = 3;             // FPDFBitmap_BGRA
+constexpr int kFpdfBitmapBgrx = 3;             // FPDFBitmap_BGRx: 4 bytes, the fourth unused
 constexpr int kFpdfRenderAnnot = 0x01;         // FPDF_ANNOT
 constexpr int kFpdfRenderLcdText = 0x02;       // FPDF_LCD_TEXT
 constexpr unsigned long kPdfActionGoTo = 1;    // PDFACTION_GOTO

@@ -1,5 +1,6 @@
 #include "engine/pdfium_engine.h"
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 
@@ -172,8 +173,38 @@ HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& 
 
 void PdfiumEngine::ClosePdf(std::unique_ptr<OpenPdf>& pdf) {
   if (!pdf) return;
-  if (pdf->document) api_.FPDF_CloseDocument(pdf->document);
+  if (pdf->document) {
+    ForgetLoadedPages(pdf->document);  // a page is closed before its document
+    api_.FPDF_CloseDocument(pdf->document);
+  }
   pdf.reset();  // and with it the file
+}
+
+FPDF_PAGE PdfiumEngine::LoadPage(FPDF_DOCUMENT document, int number) {
+  for (size_t i = 0; i < loadedPages_.size(); ++i) {
+    if (loadedPages_[i].document != document || loadedPages_[i].number != number) continue;
+    std::rotate(loadedPages_.begin(), loadedPages_.begin() + ptrdiff_t(i), loadedPages_.begin() + ptrdiff_t(i) + 1);
+    return loadedPages_.front().page;
+  }
+  FPDF_PAGE page = api_.FPDF_LoadPage(document, number);
+  if (!page) return nullptr;
+  if (loadedPages_.size() == kKeptPages) {
+    api_.FPDF_ClosePage(loadedPages_.back().page);
+    loadedPages_.pop_back();
+  }
+  loadedPages_.insert(loadedPages_.begin(), {document, number, page});
+  return page;
+}
+
+void PdfiumEngine::ForgetLoadedPages(FPDF_DOCUMENT document) {
+  auto kept = loadedPages_.begin();
+  for (const LoadedPage& loaded : loadedPages_) {
+    if (loaded.document == document)
+      api_.FPDF_ClosePage(loaded.page);
+    else
+      *kept++ = loaded;
+  }
+  loadedPages_.erase(kept, loadedPages_.end());
 }
 
 void PdfiumEngine::DropProbed() {
@@ -307,15 +338,14 @@ HRESULT PdfiumEngine::Render(int index, int width, int height, int rotation, boo
   Gdi<HBITMAP> dib(TakePictureDib(bw, bh, &bits));  // filled white below
   if (!dib) return E_OUTOFMEMORY;
   bool ok = false;
-  if (FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber)) {
-    if (FPDF_BITMAP bitmap = api_.FPDFBitmap_CreateEx(bw, bh, kFpdfBitmapBgra, bits, bw * 4)) {
+  if (FPDF_PAGE page = LoadPage(document, pageNumber)) {
+    if (FPDF_BITMAP bitmap = api_.FPDFBitmap_CreateEx(bw, bh, kFpdfBitmapBgrx, bits, bw * 4)) {
       api_.FPDFBitmap_FillRect(bitmap, 0, 0, bw, bh, 0xFFFFFFFFu);
       int flags = kFpdfRenderAnnot | (lcdText ? kFpdfRenderLcdText : 0);
       api_.FPDF_RenderPageBitmap(bitmap, page, 0, 0, bw, bh, rotation, flags);
       api_.FPDFBitmap_Destroy(bitmap);  // the pixels stay in the DIB
       ok = true;
     }
-    api_.FPDF_ClosePage(page);
   }
   GdiFlush();
   if (!ok) {
@@ -406,7 +436,7 @@ bool PdfiumEngine::ReadText(int index, PageText& text, bool boxesAndLinks) {
   int pageNumber;
   bool broughtIn;
   if (!Resolve(index, document, pageNumber, broughtIn)) return false;
-  FPDF_PAGE page = api_.FPDF_LoadPage(document, pageNumber);
+  FPDF_PAGE page = LoadPage(document, pageNumber);
   if (!page) return false;
   if (FPDF_TEXTPAGE textPage = api_.FPDFText_LoadPage(page)) {
     int count = api_.FPDFText_CountChars(textPage);
@@ -427,7 +457,6 @@ bool PdfiumEngine::ReadText(int index, PageText& text, bool boxesAndLinks) {
     api_.FPDFText_ClosePage(textPage);
   }
   if (boxesAndLinks) ReadLinkAnnotations(document, page, text.links);
-  api_.FPDF_ClosePage(page);
   return true;
 }
 

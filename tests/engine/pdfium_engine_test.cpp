@@ -423,6 +423,38 @@ TEST_F(Pdfium, BroughtInPages) {
   EXPECT_EQ(engine.Render(0, 80, 100, 0, false, none.page), E_INVALIDARG);
 }
 
+// The engine keeps the pages it loaded for the next jobs: page 0 of the
+// document, page 0 of a PDF brought in and page 0 of the next document are
+// three pages, whatever order they are asked for in.
+TEST_F(Pdfium, PagesKeptBetweenJobsStayWithTheirDocument) {
+  PageSizes sizes, added;
+  ASSERT_EQ(engine.Open(DataFile(L"text_image.pdf"), L"", sizes), S_OK);
+  ASSERT_TRUE(engine.AddBroughtInPages({{DataFile(L"links.pdf"), 0}}, added));
+  const int broughtIn = engine.MainPageCount();
+  for (int round = 0; round < 2; ++round) {
+    Picture own, other;
+    ASSERT_EQ(engine.Render(0, 816, 1056, 0, false, own.page), S_OK);
+    EXPECT_EQ(own.At(163, 323), kRed);
+    PageText text;
+    ASSERT_TRUE(engine.ReadPageText(broughtIn, text));
+    EXPECT_EQ(text.chars.find(L"Folivex engine test"), std::wstring::npos);
+    EXPECT_FALSE(text.links.empty()) << "links.pdf's first page has links";
+    ASSERT_EQ(engine.Render(broughtIn, 816, 1056, 0, false, other.page), S_OK);
+    EXPECT_NE(other.At(163, 323), kRed) << "the brought-in page drawn as the document's own";
+    ASSERT_TRUE(engine.ReadPageText(0, text));
+    EXPECT_NE(text.chars.find(L"Folivex engine test"), std::wstring::npos);
+  }
+  engine.Close();
+  EXPECT_EQ(engine.KeptPageCount(), 0u) << "pages kept past their document's end";
+  ASSERT_EQ(engine.Open(DataFile(L"links.pdf"), L"", sizes), S_OK);
+  Picture next;
+  ASSERT_EQ(engine.Render(0, 816, 1056, 0, false, next.page), S_OK);
+  EXPECT_NE(next.At(163, 323), kRed) << "the closed document's page drawn";
+  PageText text;
+  ASSERT_TRUE(engine.ReadPageText(0, text));
+  EXPECT_FALSE(text.links.empty());
+}
+
 TEST_F(Pdfium, FileStaysOpenForOthersToReplace) {
   ScratchFolder dir;
   std::vector<uint8_t> bytes = ReadBytes(DataFile(L"text_image.pdf"));
