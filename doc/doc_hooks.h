@@ -37,6 +37,13 @@ struct DocumentViewHooks {
   // the pending set. The handler may move the text out; the record is freed
   // afterwards.
   void (*textArrived)(TextResult& result) = nullptr;
+  // After a load the rest of the window (bars, status, title, the pages
+  // next to the visible ones) waits for the first screen of pictures: the
+  // page view's, and the page panel's thumbnails when the panel is shown.
+  // True while the panel still waits for its first screen.
+  bool (*thumbnailsAwaited)() = nullptr;
+  // The panel has painted its first screen of a document just loaded.
+  void (*thumbnailsShown)() = nullptr;
 };
 void SetDocumentViewHooks(const DocumentViewHooks& hooks);
 const DocumentViewHooks& ViewHooks();

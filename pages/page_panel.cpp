@@ -48,7 +48,8 @@ constexpr UINT kScrollRestMs = 80;
 // saying so is forgotten after kHoverLostMs.
 constexpr UINT_PTR kHoverWatchdog = 3;
 // Setting the scroll bar redraws it at once, which takes long enough to
-// hold up a document's first pictures: on opening it follows them.
+// hold up a document's first pictures: on opening it follows the panel's
+// first screen of thumbnails, or kOpeningShowsAfterMs, whichever is first.
 constexpr UINT_PTR kScrollBarTimer = 4;
 constexpr UINT kHoverWatchdogMs = 150;
 // While another document is being opened the panel keeps showing the old
@@ -83,6 +84,9 @@ struct PanelState {
   BookmarkGeometry marks;
   int currentMarker = -1;  // the current page as the status bar last said it
   bool scrolling = false;  // scrolled less than kScrollRestMs ago
+  // A document was loaded and the visible slots haven't all shown their
+  // thumbnails yet.
+  bool firstScreenDue = false;
   // Press and drag.
   int pressed = -1;
   POINT pressPoint = {};
@@ -156,6 +160,15 @@ bool DrawCached(HDC dc, HDC pictures, const CachedPicture* picture, int x, int y
 void UnrotatedSize(const ThumbSlot& slot, int rotation, int& w, int& h) {
   w = rotation % 2 ? slot.height : slot.width;
   h = rotation % 2 ? slot.width : slot.height;
+}
+
+// The first screen of a document just loaded is on show (or won't be
+// waited for): the scroll bar and the rest of the window follow.
+void FirstScreenShown() {
+  if (!g_panel.firstScreenDue) return;
+  g_panel.firstScreenDue = false;
+  if (g_panel.window) SetTimer(g_panel.window, kScrollBarTimer, USER_TIMER_MINIMUM, nullptr);
+  if (ViewHooks().thumbnailsShown) ViewHooks().thumbnailsShown();
 }
 
 void RequestThumbs(const std::vector<int>& positions) {
@@ -253,6 +266,7 @@ void PaintPages(HDC dc, int width) {
   // Asked for only the visible slots, replacing earlier requests; while
   // the list moves, once it rests.
   if (!g_panel.scrolling) RequestThumbs(wanted);
+  if (wanted.empty()) FirstScreenShown();
 }
 
 // While a page is dragged inside the panel: its picture, see-through, on
@@ -625,13 +639,16 @@ HWND CreatePagePanel(HWND parent, bool visible, HWND tooltip) {
     // picture, rather than after the panel's first paint.
     if (g_doc.loaded && PagePanelVisible()) RequestThumbs(VisibleSlots());
     if (!g_panel.window) return;
+    g_panel.firstScreenDue = g_doc.loaded && PagePanelVisible();
     if (opening) {
       SetTimer(g_panel.window, kOpeningTimer, kOpeningShowsAfterMs, nullptr);
     } else {
       KillTimer(g_panel.window, kOpeningTimer);
-      SetTimer(g_panel.window, kScrollBarTimer, 1, nullptr);
+      SetTimer(g_panel.window, kScrollBarTimer, g_panel.firstScreenDue ? kOpeningShowsAfterMs : USER_TIMER_MINIMUM,
+               nullptr);
     }
   };
+  hooks.thumbnailsAwaited = [] { return g_panel.firstScreenDue && PagePanelVisible() && !ShowsBookmarks(); };
   SetDocumentViewHooks(hooks);
   PagePanelLayout();
   return window;
@@ -658,6 +675,8 @@ void ShowPagePanel(bool visible) {
   if (visible) {
     PagePanelLayout();
     PagePanelShowPosition(PageForCommands());
+  } else {
+    FirstScreenShown();  // nothing to wait for
   }
   UpdateShellStatus();
   ShowShellMessage(visible ? L"Page panel shown. Drag a page up or down to move it."

@@ -423,9 +423,14 @@ void Paint(HWND window) {
     // timer: timers come after posted messages and paints, so the pictures
     // and thumbnails already rendered reach the screen first.
     // Once: the paints of the pictures arriving meanwhile don't put it off.
+    // With the page panel shown it waits for the panel's first thumbnails
+    // too (or the 100 ms, whichever comes first): the bars and the status
+    // bar take long enough under a window system that they would hold up
+    // the thumbnails arriving meanwhile.
     if (firstShown && g_view.catchUpDue && !g_view.catchUpSoon) {
       g_view.catchUpSoon = true;
-      SetTimer(window, kCatchUpTimer, USER_TIMER_MINIMUM, nullptr);
+      if (!ViewHooks().thumbnailsAwaited || !ViewHooks().thumbnailsAwaited())
+        SetTimer(window, kCatchUpTimer, USER_TIMER_MINIMUM, nullptr);
     }
   }
   EndPaint(window, &ps);
@@ -626,6 +631,10 @@ HWND CreatePageView(HWND parent) {
   };
   hooks.focusView = [] {
     if (g_view.window) SetFocus(g_view.window);
+  };
+  hooks.thumbnailsShown = [] {
+    if (g_view.window && g_view.catchUpDue && g_view.catchUpSoon)
+      SetTimer(g_view.window, kCatchUpTimer, USER_TIMER_MINIMUM, nullptr);
   };
   SetDocumentViewHooks(hooks);
   ConnectPageText();

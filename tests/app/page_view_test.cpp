@@ -55,10 +55,26 @@ class PageViewLoad : public ::testing::Test {
     EXPECT_TRUE(g_worker.Shutdown(5000));
     PumpUntil([] { return true; }, 0);
     ReleaseDocumentAtExit();
+    if (panel) DestroyWindow(panel);
     if (view) DestroyWindow(view);
     SetDocumentViewHooks({});
     SetShellHooks({});
     g_app.mainWindow = nullptr;
+  }
+
+  // The page panel beside the view, 100 x 300.
+  void MakePanel() {
+    static const ATOM registered = [] {
+      WNDCLASSEXW wc = {sizeof(wc)};
+      wc.lpfnWndProc = PagePanelProc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"FVThumbs";
+      return RegisterClassExW(&wc);
+    }();
+    ASSERT_NE(registered, 0);
+    panel = CreatePagePanel(parent->Handle(), true, nullptr);
+    ASSERT_NE(panel, nullptr);
+    MoveWindow(panel, 400, 0, 100, 300, TRUE);
   }
 
   std::wstring Title() {
@@ -92,6 +108,7 @@ class PageViewLoad : public ::testing::Test {
   std::atomic<bool> stopped{false};
   std::unique_ptr<TestWindow> parent;
   HWND view = nullptr;
+  HWND panel = nullptr;
 };
 
 // A first page that takes long to render holds up neither the rest of the
@@ -183,17 +200,7 @@ TEST_F(PageViewLoad, AWindowThatGrowsWhileAnOpeningIsHeldPaintsAtOnce) {
 // one's pages instead of flashing its empty state; only an opening that
 // takes a while shows that state.
 TEST_F(PageViewLoad, ThePagePanelKeepsItsPagesWhileAnotherDocumentOpens) {
-  static const ATOM registered = [] {
-    WNDCLASSEXW wc = {sizeof(wc)};
-    wc.lpfnWndProc = PagePanelProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"FVThumbs";
-    return RegisterClassExW(&wc);
-  }();
-  ASSERT_NE(registered, 0);
-  HWND panel = CreatePagePanel(parent->Handle(), true, nullptr);
-  ASSERT_NE(panel, nullptr);
-  MoveWindow(panel, 400, 0, 100, 300, TRUE);
+  MakePanel();
   // The middle of the first slot: the scripted engine's thumbnails are
   // black; the panel's empty state has no black there.
   ThumbSlot slot;
@@ -217,7 +224,33 @@ TEST_F(PageViewLoad, ThePagePanelKeepsItsPagesWhileAnotherDocumentOpens) {
 
   pdfium.Release();
   EXPECT_TRUE(PumpUntil([&] { return g_doc.loaded && g_doc.thumbnails.Find(0) && firstSlot() == page; }, 3000));
-  DestroyWindow(panel);
+}
+
+// With the panel shown, the rest of the window waits for the panel's first
+// thumbnails as well as the page view's first picture, but not for long.
+TEST_F(PageViewLoad, TheWindowCatchesUpAfterThePanelsFirstThumbnailsOrSoon) {
+  MakePanel();
+  // The view shows page 0 alone; the worker stops at page 1, which only
+  // the panel's second slot asks for.
+  MoveWindow(view, 0, 0, 400, 150, TRUE);
+  pdfium.HoldAt('r', 1);
+  const ULONGLONG start = GetTickCount64();
+  OpenDocument(L"C:\\docs\\panel.pdf", L"");
+  ASSERT_TRUE(PumpUntil([] { return g_doc.pictures.Find(0) && g_doc.thumbnails.Find(0); }, 3000));
+  ASSERT_TRUE(pdfium.WaitEntered());
+  ASSERT_EQ(VisiblePages(g_doc.view).end, 1);
+  ASSERT_GE(PagePanelVisiblePositions().size(), 2u);
+  UpdateWindow(view);
+  UpdateWindow(panel);
+  PumpUntil([] { return false; }, 20);
+  // (A machine that took most of the 100 ms to get here can't tell.)
+  if (GetTickCount64() - start < 80)
+    EXPECT_NE(Title(), L"panel.pdf - Folivex") << "the window caught up before the panel's first thumbnails";
+  EXPECT_TRUE(PumpUntil([&] { return Title() == L"panel.pdf - Folivex"; }, 3000)) << "it never caught up";
+  ExpectScrollBarSet();
+  EXPECT_EQ(g_doc.thumbnails.Find(1), nullptr) << "the worker was let go";
+  pdfium.Release();
+  EXPECT_TRUE(PumpUntil([] { return g_doc.thumbnails.Find(1) != nullptr; }, 3000));
 }
 
 }  // namespace
