@@ -58,6 +58,9 @@ class PdfEngine {
   virtual bool AddBroughtInPages(const std::vector<BroughtInRequest>& pages, PageSizes& added) = 0;
   // Closes the main document and every other PDF opened for it.
   virtual void Close() = 0;
+  // The worker has nothing more to do for now: what is kept only for the
+  // next job goes.
+  virtual void Idle() {}
 };
 
 enum class EngineKind { None = -1, Windows = 0, Pdfium = 1 };

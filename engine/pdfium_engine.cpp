@@ -1,6 +1,5 @@
 #include "engine/pdfium_engine.h"
 
-#include <algorithm>
 #include <climits>
 #include <cwchar>
 
@@ -174,37 +173,23 @@ HRESULT PdfiumEngine::OpenPdfFile(const std::wstring& path, const std::wstring& 
 void PdfiumEngine::ClosePdf(std::unique_ptr<OpenPdf>& pdf) {
   if (!pdf) return;
   if (pdf->document) {
-    ForgetLoadedPages(pdf->document);  // a page is closed before its document
+    if (loadedPage_.document == pdf->document) ForgetLoadedPage();  // a page is closed before its document
     api_.FPDF_CloseDocument(pdf->document);
   }
   pdf.reset();  // and with it the file
 }
 
 FPDF_PAGE PdfiumEngine::LoadPage(FPDF_DOCUMENT document, int number) {
-  for (size_t i = 0; i < loadedPages_.size(); ++i) {
-    if (loadedPages_[i].document != document || loadedPages_[i].number != number) continue;
-    std::rotate(loadedPages_.begin(), loadedPages_.begin() + ptrdiff_t(i), loadedPages_.begin() + ptrdiff_t(i) + 1);
-    return loadedPages_.front().page;
-  }
+  if (loadedPage_.page && loadedPage_.document == document && loadedPage_.number == number) return loadedPage_.page;
+  ForgetLoadedPage();  // before the next one is loaded
   FPDF_PAGE page = api_.FPDF_LoadPage(document, number);
-  if (!page) return nullptr;
-  if (loadedPages_.size() == kKeptPages) {
-    api_.FPDF_ClosePage(loadedPages_.back().page);
-    loadedPages_.pop_back();
-  }
-  loadedPages_.insert(loadedPages_.begin(), {document, number, page});
+  if (page) loadedPage_ = {document, number, page};
   return page;
 }
 
-void PdfiumEngine::ForgetLoadedPages(FPDF_DOCUMENT document) {
-  auto kept = loadedPages_.begin();
-  for (const LoadedPage& loaded : loadedPages_) {
-    if (loaded.document == document)
-      api_.FPDF_ClosePage(loaded.page);
-    else
-      *kept++ = loaded;
-  }
-  loadedPages_.erase(kept, loadedPages_.end());
+void PdfiumEngine::ForgetLoadedPage() {
+  if (loadedPage_.page) api_.FPDF_ClosePage(loadedPage_.page);
+  loadedPage_ = LoadedPage();
 }
 
 void PdfiumEngine::DropProbed() {

@@ -41,9 +41,10 @@ class PdfiumEngine final : public PdfEngine {
   // A brought-in page's source document and page number; false when `index`
   // is not a brought-in page.
   bool BroughtInSource(int index, FPDF_DOCUMENT& document, int& page) const;
-  // Pages loaded and kept for the next jobs (none once their documents are
-  // closed).
-  size_t KeptPageCount() const { return loadedPages_.size(); }
+  // A page is kept loaded from one job to the next (none once its document
+  // is closed or the worker is idle).
+  bool KeepsAPage() const { return loadedPage_.page != nullptr; }
+  void Idle() override { ForgetLoadedPage(); }
 
  private:
   // A PDF opened through the file-access callback, with the file it reads.
@@ -81,11 +82,10 @@ class PdfiumEngine final : public PdfEngine {
                       bool allowDelete = true);
   void ClosePdf(std::unique_ptr<OpenPdf>& pdf);
   void DropProbed();
-  // A page of `document`, loaded now or kept from an earlier render or
-  // text read. Kept pages stay loaded until newer ones push them out or
-  // their document closes. Null when PDFium can't load the page.
+  // A page of `document`: the one kept from the last render or text read,
+  // or loaded now and kept in its place. Null when PDFium can't load it.
   FPDF_PAGE LoadPage(FPDF_DOCUMENT document, int number);
-  void ForgetLoadedPages(FPDF_DOCUMENT document);
+  void ForgetLoadedPage();
   void PageSizeOf(FPDF_DOCUMENT document, int index, float& width, float& height);
   // Resolves an engine page index; false when it names no page.
   bool Resolve(int index, FPDF_DOCUMENT& document, int& page, bool& broughtIn) const;
@@ -118,14 +118,15 @@ class PdfiumEngine final : public PdfEngine {
   };
   std::unique_ptr<ProbedFile> probed_;  // null when none
   // Each load parses the page's content again, and a page is often wanted
-  // several times in a row: a document's first page gets its picture, its
-  // thumbnail and its text read, with the page below rendered in between.
-  // The last few pages loaded are kept, the newest first.
+  // by several jobs in a row: a document's first page gets its picture, its
+  // thumbnail and its text read one after another. The last page loaded is
+  // kept until another one is wanted, its document closes or the worker
+  // is idle. Only one: a kept page holds the images it decoded, so at most
+  // one page is loaded at a time, as when each job loaded its own.
   struct LoadedPage {
     FPDF_DOCUMENT document = nullptr;
     int number = -1;
     FPDF_PAGE page = nullptr;
   };
-  static constexpr size_t kKeptPages = 4;
-  std::vector<LoadedPage> loadedPages_;
+  LoadedPage loadedPage_;
 };

@@ -363,7 +363,11 @@ void RenderWorker::Loop() {
       bool got = queue_.TakeNext(job);
       bmpMode_ = engines_->BmpMode();
       LeaveCriticalSection(&lock_);
-      if (!got) break;
+      if (!got) {
+        engines_->Pdfium().Idle();
+        engines_->Windows().Idle();
+        break;
+      }
       if (job.kind == kJobQuit) {
         CloseEngines();
         engines_->Stop();

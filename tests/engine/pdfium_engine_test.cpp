@@ -423,7 +423,7 @@ TEST_F(Pdfium, BroughtInPages) {
   EXPECT_EQ(engine.Render(0, 80, 100, 0, false, none.page), E_INVALIDARG);
 }
 
-// The engine keeps the pages it loaded for the next jobs: page 0 of the
+// The engine keeps the page it loaded last for the next job: page 0 of the
 // document, page 0 of a PDF brought in and page 0 of the next document are
 // three pages, whatever order they are asked for in.
 TEST_F(Pdfium, PagesKeptBetweenJobsStayWithTheirDocument) {
@@ -444,8 +444,9 @@ TEST_F(Pdfium, PagesKeptBetweenJobsStayWithTheirDocument) {
     ASSERT_TRUE(engine.ReadPageText(0, text));
     EXPECT_NE(text.chars.find(L"Folivex engine test"), std::wstring::npos);
   }
+  EXPECT_TRUE(engine.KeepsAPage());
   engine.Close();
-  EXPECT_EQ(engine.KeptPageCount(), 0u) << "pages kept past their document's end";
+  EXPECT_FALSE(engine.KeepsAPage()) << "a page kept past its document's end";
   ASSERT_EQ(engine.Open(DataFile(L"links.pdf"), L"", sizes), S_OK);
   Picture next;
   ASSERT_EQ(engine.Render(0, 816, 1056, 0, false, next.page), S_OK);
@@ -453,6 +454,8 @@ TEST_F(Pdfium, PagesKeptBetweenJobsStayWithTheirDocument) {
   PageText text;
   ASSERT_TRUE(engine.ReadPageText(0, text));
   EXPECT_FALSE(text.links.empty());
+  engine.Idle();
+  EXPECT_FALSE(engine.KeepsAPage());
 }
 
 TEST_F(Pdfium, FileStaysOpenForOthersToReplace) {

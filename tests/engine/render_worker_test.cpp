@@ -403,7 +403,15 @@ TEST_F(Worker, BroughtInPagesKeepOnlyWebLinks) {
 }  // namespace
 
 // Spare pictures don't outlive a quiet spell of the worker.
-TEST_F(Worker, AnIdleWorkerLetsTheSparePicturesGo) {
+// What is kept for the next job (the engine's loaded page) goes as soon as
+// the queue is empty; spare pictures go after a while.
+TEST_F(Worker, AnIdleWorkerLetsGoOfWhatItKept) {
+  ASSERT_NE(OpenAndWait(1), nullptr);
+  const int before = pdfium.idles;
+  worker.RequestPageRenders({Job(kJobRenderPage, 1, 0)});
+  ASSERT_TRUE(WaitFor(2));
+  EXPECT_TRUE(PumpUntil([&] { return pdfium.idles > before; })) << "the engine kept its page while idle";
+
   ReleaseSpareDibs();
   void* bits = nullptr;
   HBITMAP spare = CreateTopDownDib(120, 80, &bits);

@@ -202,6 +202,8 @@ class FakeEngine final : public PdfEngine {
     open_ = false;
     broughtIn_ = 0;
   }
+  void Idle() override { ++idles; }
+  std::atomic<int> idles{0};  // times the worker said it had nothing to do
 
  private:
   void Record(const Call& call) {
