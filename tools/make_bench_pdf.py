@@ -5,23 +5,54 @@
         (about 4,000 text runs) over a drawing of about 3,000 filled and
         stroked curves;
   text: an ordinary page of a book or report, a heading and 46 lines of
-        11-point running text.
+        11-point running text;
+  scan: what a scanner makes, an A4 page that is one 2480 x 3508 RGB
+        picture (300 dpi), a different one on every page.
 
 With a page count, every page shows the same content (the find benchmark
 reads the text of 1,000 such pages).
 
-Usage: make_bench_pdf.py OUT.pdf [heavy|text] [PAGES]
+Usage: make_bench_pdf.py OUT.pdf [heavy|text|scan] [PAGES]
 """
 import math
 import sys
+import zlib
 
 from simple_pdf import pdf_bytes
 
 out = sys.argv[1]
 kind = sys.argv[2] if len(sys.argv) > 2 else "heavy"
 pages = int(sys.argv[3]) if len(sys.argv) > 3 else 1
-if kind not in ("heavy", "text"):
-    sys.exit("usage: make_bench_pdf.py OUT.pdf [heavy|text]")
+if kind not in ("heavy", "text", "scan"):
+    sys.exit("usage: make_bench_pdf.py OUT.pdf [heavy|text|scan] [PAGES]")
+
+
+def write_scan():
+    iw, ih = 2480, 3508
+    row = bytes((x * 7 + c) & 0xFF for x in range(iw) for c in (0, 1, 2))
+    objects = {1: b"<< /Type /Catalog /Pages 2 0 R >>"}
+    kids = []
+    for p in range(pages):
+        image, content, page = 3 + 3 * p, 4 + 3 * p, 5 + 3 * p
+        # Mostly a colour ramp, with a line of another shade every 64 rows.
+        mark = bytes((b + 64 + 13 * p) & 0xFF for b in row)
+        data = zlib.compress(b"".join(mark if r % 64 == 0 else row for r in range(ih)), 1)
+        objects[image] = (b"<< /Type /XObject /Subtype /Image /Width %d /Height %d /ColorSpace /DeviceRGB "
+                          b"/BitsPerComponent 8 /Filter /FlateDecode /Length %d >>\nstream\n" % (iw, ih, len(data))
+                          + data + b"\nendstream")
+        ops = b"q 595 0 0 842 0 0 cm /Im0 Do Q"
+        objects[content] = b"<< /Length %d >>\nstream\n" % len(ops) + ops + b"\nendstream"
+        objects[page] = (b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /XObject << /Im0 %d 0 R "
+                         b">> >> /Contents %d 0 R >>" % (image, content))
+        kids.append(b"%d 0 R" % page)
+    objects[2] = b"<< /Type /Pages /Kids [" + b" ".join(kids) + b"] /Count %d >>" % pages
+    with open(out, "wb") as f:
+        f.write(pdf_bytes(objects))
+
+
+if kind == "scan":
+    write_scan()
+    sys.exit(0)
 w, h = 612, 792
 ops = []
 if kind == "text":
