@@ -27,6 +27,13 @@ if kind not in ("heavy", "text", "scan"):
     sys.exit("usage: make_bench_pdf.py OUT.pdf [heavy|text|scan] [PAGES]")
 
 
+def write_pdf(objects, kids):
+    """Object 2 becomes the page tree of the pages numbered in `kids`."""
+    objects[2] = b"<< /Type /Pages /Kids [" + b" ".join(b"%d 0 R" % k for k in kids) + b"] /Count %d >>" % len(kids)
+    with open(out, "wb") as f:
+        f.write(pdf_bytes(objects))
+
+
 def write_scan():
     iw, ih = 2480, 3508
     row = bytes((x * 7 + c) & 0xFF for x in range(iw) for c in (0, 1, 2))
@@ -44,10 +51,8 @@ def write_scan():
         objects[content] = b"<< /Length %d >>\nstream\n" % len(ops) + ops + b"\nendstream"
         objects[page] = (b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /XObject << /Im0 %d 0 R "
                          b">> >> /Contents %d 0 R >>" % (image, content))
-        kids.append(b"%d 0 R" % page)
-    objects[2] = b"<< /Type /Pages /Kids [" + b" ".join(kids) + b"] /Count %d >>" % pages
-    with open(out, "wb") as f:
-        f.write(pdf_bytes(objects))
+        kids.append(page)
+    write_pdf(objects, kids)
 
 
 if kind == "scan":
@@ -101,7 +106,5 @@ for i in range(pages):
     num = 3 if i == 0 else 6 + i
     objects[num] = (b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 %d %d] /Resources << /Font << /F1 5 0 R "
                     b"/F2 6 0 R >> >> /Contents 4 0 R >>" % (w, h))
-    kids.append(b"%d 0 R" % num)
-objects[2] = b"<< /Type /Pages /Kids [" + b" ".join(kids) + b"] /Count %d >>" % pages
-with open(out, "wb") as f:
-    f.write(pdf_bytes(objects))
+    kids.append(num)
+write_pdf(objects, kids)
