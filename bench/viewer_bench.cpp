@@ -330,28 +330,6 @@ struct BarePdfium {
     return ok;
   }
 
-  // Open + the given pages rendered at their sizes; milliseconds, or -1.
-  double OpenAndRenderPages(const std::string& path, const std::vector<int>& pages, const std::vector<SIZE>& sizes) {
-    const double t0 = NowMs();
-    void* document = LoadDocument(path.c_str(), nullptr);
-    if (!document) return -1;
-    bool ok = true;
-    for (size_t i = 0; i < pages.size() && ok; ++i) {
-      void* page = LoadPage(document, pages[i]);
-      void* bitmap = page ? BitmapCreate(sizes[i].cx, sizes[i].cy, 0) : nullptr;
-      ok = bitmap != nullptr;
-      if (bitmap) {
-        BitmapFillRect(bitmap, 0, 0, sizes[i].cx, sizes[i].cy, 0xFFFFFFFFul);
-        RenderPageBitmap(bitmap, page, 0, 0, sizes[i].cx, sizes[i].cy, 0, 0x01);  // FPDF_ANNOT
-        BitmapDestroy(bitmap);
-      }
-      if (page) ClosePage(page);
-    }
-    const double elapsed = NowMs() - t0;
-    CloseDocument(document);
-    return ok ? elapsed : -1;
-  }
-
   // Open + the given jobs, in their order, done the cheapest way: each page
   // is loaded once and kept until the end; a picture is rendered with the
   // flags the worker uses for its kind; a text read takes every
@@ -696,9 +674,9 @@ bool PanelThumbnailsCurrent() {
 
 struct PanelRound {
   double total = -1;
-  std::vector<int> pages;
-  std::vector<SIZE> sizes;
-  std::vector<WorkerJob> jobs;  // whose results the windows took in meanwhile
+  std::vector<int> pages;             // shown in the panel
+  std::vector<WorkerJob> thumbnails;  // theirs, at the slots' sizes
+  std::vector<WorkerJob> jobs;        // whose results the windows took in meanwhile
 };
 
 PanelRound OursOpenToThumbnails(const std::wstring& path) {
@@ -715,7 +693,7 @@ PanelRound OursOpenToThumbnails(const std::wstring& path) {
   const PagePanelNumbers panel = PagePanelState();
   for (int p : PagePanelVisiblePositions()) {
     r.pages.push_back(g_doc.pages.order[size_t(p)]);
-    r.sizes.push_back({panel.slots[size_t(p)].width, panel.slots[size_t(p)].height});
+    r.thumbnails.push_back({kJobThumbnail, r.pages.back(), panel.slots[size_t(p)].width, panel.slots[size_t(p)].height});
   }
   Settle();
   CloseDocument();
@@ -745,7 +723,7 @@ int RunPanelBench(const std::wstring& path, int rounds) {
     std::printf("the panel's thumbnails never all arrived\n");
     return 1;
   }
-  const double bareFirst = bare.OpenAndRenderPages(narrowPath, first.pages, first.sizes);
+  const double bareFirst = bare.OpenAndDo(narrowPath, first.thumbnails);
   const double replayFirst = bare.OpenAndDo(narrowPath, first.jobs);
   if (GetEnvironmentVariableW(L"FV_BENCH_TRACE", nullptr, 0)) {
     LogEvent(L"bench: traced round");
@@ -781,7 +759,7 @@ int RunPanelBench(const std::wstring& path, int rounds) {
         }
         paired.push_back({r.total, replay, std::move(r.jobs)});
       } else {
-        const double t = bare.OpenAndRenderPages(narrowPath, first.pages, first.sizes);
+        const double t = bare.OpenAndDo(narrowPath, first.thumbnails);
         if (t < 0) {
           std::printf("round %d: PDFium alone failed\n", i);
           return 1;
@@ -798,8 +776,8 @@ int RunPanelBench(const std::wstring& path, int rounds) {
   }
   const double medOurs = Median(ours), medAlone = Median(alone);
   std::printf("open -> every visible thumbnail painted, page panel shown: %s\n", narrowPath.c_str());
-  std::printf("  window %dx%d, %zu slots visible, first %ldx%ld px, %d rounds after one warm-up\n", kWindowWidth,
-              kWindowHeight, first.pages.size(), first.sizes[0].cx, first.sizes[0].cy, rounds);
+  std::printf("  window %dx%d, %zu slots visible, first %dx%d px, %d rounds after one warm-up\n", kWindowWidth,
+              kWindowHeight, first.pages.size(), first.thumbnails[0].width, first.thumbnails[0].height, rounds);
   std::printf("  %-44s %10s %10s %10s\n", "", "warm-up", "median", "min");
   std::printf("  %-44s %10.2f %10.2f %10.2f ms\n", "Folivex (open, page view, panel thumbnails)", first.total,
               medOurs, *std::min_element(ours.begin(), ours.end()));

@@ -85,7 +85,7 @@ struct PanelState {
   int currentMarker = -1;  // the current page as the status bar last said it
   bool scrolling = false;  // scrolled less than kScrollRestMs ago
   // A document was loaded and the visible slots haven't all shown their
-  // thumbnails yet.
+  // thumbnails yet (false while the panel is hidden or shows bookmarks).
   bool firstScreenDue = false;
   // Press and drag.
   int pressed = -1;
@@ -366,6 +366,7 @@ void GoTo(int position) {
 
 void SwitchView(PanelView view) {
   g_panel.view = view;
+  if (view == PanelView::Bookmarks) FirstScreenShown();  // no thumbnails to wait for
   PagePanelLayout();
 }
 
@@ -648,7 +649,7 @@ HWND CreatePagePanel(HWND parent, bool visible, HWND tooltip) {
                nullptr);
     }
   };
-  hooks.thumbnailsAwaited = [] { return g_panel.firstScreenDue && PagePanelVisible() && !ShowsBookmarks(); };
+  hooks.thumbnailsAwaited = [] { return g_panel.firstScreenDue; };
   SetDocumentViewHooks(hooks);
   PagePanelLayout();
   return window;
